@@ -1,0 +1,98 @@
+#pragma once
+
+#include "controls.h"
+#include "database.h"
+#include "datagrid.h"
+#include "frmopen.h"
+#include "recordset.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+// The album catalogue's one working window. Its controls and the state its handlers share are
+// open to the handlers of every concern, as on the old form.
+class frmCaldrin : public QWidget {
+    Q_OBJECT
+public:
+    // programFolder: where caldrin.mdb lies (main passes the executable's folder).
+    explicit frmCaldrin(QString programFolder);
+    ~frmCaldrin() override;
+
+    // Runs the start-up sequence. False when start-up failed; the user has been told why.
+    bool Form_Load();
+    // The splash window while the load runs, null once it has been unloaded.
+    frmOpen* Splash() const { return splash_.get(); }
+    bool Ended() const { return ended_; }
+
+    // Shared state of the handlers.
+    std::unique_ptr<Database> dbTrack;
+    std::shared_ptr<Recordset> rsTrack;
+    QString SqlText;
+    QString TitleLine1, TitleLine2, SlantFlag1, SlantFlag2;
+    qint64 EditRowId = 0;
+    int PrevTab = 0;
+    QString SavedText1, SavedText2;
+
+    // Controls, by tab.
+    TabControl* SSTab1;
+    QLabel* lblTitle1;
+    QLabel* lblTitle2;
+    QPushButton* cmdClose;
+    std::array<ComboBox*, 4> cmbAlbum{};
+    std::array<ComboBox*, 4> cmbartist{};
+    DataControl* Data1;
+    DataControl* Data2;
+    DataGrid* DBGrid1;
+    DataGrid* DBGrid2;
+    QPushButton* cmdDel1;
+    QPushButton* cmdEdit1;
+    QPushButton* cmdDel2;
+    QPushButton* cmdEdit2;
+    std::array<QPushButton*, 2> cmdPrint1{};
+    std::array<QPushButton*, 2> cmdPrint2{};
+    QLineEdit* txtNo;
+    QLineEdit* txtName;
+    QCheckBox* chkRenzoku;
+    QPushButton* cmdTuika;
+    QPushButton* cmdUpdate;
+    QPushButton* cmdClear;
+    QLineEdit* txtTitle1;
+    QLineEdit* txtTitle2;
+    QCheckBox* chkSyasen1;
+    QCheckBox* chkSyasen2;
+    QPushButton* cmdSave;
+
+    void SSTab1_Click(int PreviousTab);
+    void cmdClose_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Layout, one tab each.
+    void BuildWindow();
+    QWidget* BuildStartTab();
+    QWidget* BuildAlbumTab();
+    QWidget* BuildArtistTab();
+    QWidget* BuildEntryTab();
+    QWidget* BuildOptionTab();
+    void ConnectHandlers();
+
+    // Start-up.
+    void ShowProgress(double percent);
+    void ShowSplashAndReadTitles();
+    void ReadTitleSettings();
+    void OpenCatalogueAndFillLists();
+    void Form_Unload();
+    void End();
+
+    QString programFolder_;
+    std::unique_ptr<frmOpen> splash_;
+    bool ended_ = false;
+};

@@ -1,0 +1,65 @@
+#include "controls.h"
+
+#include "recordset.h"
+
+#include <QCompleter>
+#include <QLineEdit>
+
+ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    // With duplicates allowed, Enter on a typed text that equals an entry does not select it:
+    // typing is never a pick.
+    setDuplicatesEnabled(true);
+    // A case-folding completer would rewrite the case of what the user types.
+    completer()->setCaseSensitivity(Qt::CaseSensitive);
+    setMaxVisibleItems(20);
+    connect(this, &QComboBox::activated, this, &ComboBox::Click);
+}
+
+void ComboBox::Clear() {
+    clear();
+    clearEditText();
+}
+
+void ComboBox::AddItems(const QStringList& items) {
+    // A plain combo box selects the first item added to an empty list and shows it; keep the
+    // text as it was instead.
+    const QString text = currentText();
+    addItems(items);
+    if (currentIndex() != -1)
+        setCurrentIndex(-1);
+    setEditText(text);
+}
+
+QStringList ComboBox::Items() const {
+    QStringList items;
+    for (int i = 0; i < count(); ++i)
+        items << itemText(i);
+    return items;
+}
+
+QStringList FillLists(Recordset& rs, std::initializer_list<ComboBox*> lists) {
+    QStringList values;
+    for (; !rs.Eof(); rs.MoveNext())
+        values << rs.Fields(0).Text();
+    for (ComboBox* list : lists) {
+        list->Clear();
+        list->AddItems(values);
+    }
+    return values;
+}
+
+TabControl::TabControl(QWidget* parent) : QTabWidget(parent) {
+    connect(this, &QTabWidget::currentChanged, this, [this](int tab) {
+        const int previous = shown_;
+        shown_ = tab;
+        if (previous >= 0 && previous != tab)
+            emit Click(previous);
+    });
+}
+
+void ProgressBar::SetValue(double percent) {
+    setValue(int(percent));
+    repaint();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "dberror.h"
+#include "sqlitehandle.h"
+
+#include <QString>
+
+#include <memory>
+
+class Recordset;
+
+enum RecordsetType { dbOpenDynaset = 2, dbOpenSnapshot = 4 };
+
+// One open catalogue file. Reads come back as snapshots; changes go through a dynaset on a
+// table inside BeginTrans/CommitTrans.
+class Database {
+public:
+    enum class Access { ReadWrite, ReadOnly };
+
+    // Opens an existing file only: a missing file is an error, never a new empty catalogue.
+    static std::unique_ptr<Database> OpenDatabase(const QString& path,
+                                                  Access access = Access::ReadWrite);
+    // Makes a new file; for the catalogue tool, never for the programs.
+    static std::unique_ptr<Database> CreateDatabase(const QString& path);
+
+    std::shared_ptr<Recordset> OpenRecordset(const QString& source, RecordsetType type);
+    void BeginTrans();
+    void CommitTrans();
+    // Undoes the open transaction, if any; safe to call on every error path.
+    void Rollback();
+    void Execute(const QString& sql);
+    void Close();
+
+    bool IsOpen() const { return handle_ != nullptr; }
+    const QString& Path() const { return path_; }
+    sqlite3* Handle() const;
+    StatementHandle Prepare(const QString& sql) const;
+    [[noreturn]] void Fail(int code) const;
+
+private:
+    Database(SqliteHandle handle, QString path);
+
+    SqliteHandle handle_;
+    QString path_;
+};
+
+// The user-facing text for a SQLite result code.
+QString DescribeSqliteError(int code, const QString& detail);

@@ -1,0 +1,100 @@
+#include "datagrid.h"
+
+#include "columnname.h"
+#include "dberror.h"
+#include "numbertext.h"
+#include "recordset.h"
+
+#include <QHeaderView>
+
+void DataControl::SetRecordset(const std::shared_ptr<Recordset>& recordset) {
+    auto rows = std::dynamic_pointer_cast<Snapshot>(recordset);
+    if (recordset && !rows)
+        throw DbError(QStringLiteral("表には読み取り専用の結果しか表示できません。"));
+    rows_ = std::move(rows);
+    emit RecordsetChanged();
+}
+
+class DataGrid::Model : public QAbstractTableModel {
+public:
+    explicit Model(QStringList fields) : fields_(std::move(fields)) {}
+
+    void SetRows(std::shared_ptr<Snapshot> rows) {
+        beginResetModel();
+        rows_ = std::move(rows);
+        sourceColumns_.clear();
+        for (const QString& field : fields_)
+            sourceColumns_ << (rows_ ? FindColumn(rows_->FieldNames(), field) : -1);
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() || !rows_ ? 0 : int(rows_->RecordCount());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(fields_.size());
+    }
+
+    QVariant Cell(int row, int column) const {
+        const int source = sourceColumns_.value(column, -1);
+        return source < 0 ? QVariant() : rows_->ValueAt(row, source);
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid())
+            return {};
+        if (role == Qt::DisplayRole)
+            return ValueToText(Cell(index.row(), index.column()));
+        if (role == Qt::TextAlignmentRole) {
+            const int type = Cell(index.row(), index.column()).typeId();
+            const bool number = type == QMetaType::LongLong || type == QMetaType::Double;
+            return int((number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        }
+        return {};
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (role != Qt::DisplayRole)
+            return {};
+        if (orientation == Qt::Horizontal)
+            return fields_.value(section);
+        return section + 1;
+    }
+
+private:
+    QStringList fields_;
+    QList<int> sourceColumns_;
+    std::shared_ptr<Snapshot> rows_;
+};
+
+DataGrid::DataGrid(DataControl& source, const QStringList& dataFields, QWidget* parent)
+    : QTableView(parent), source_(source), model_(new Model(dataFields)) {
+    model_->setParent(this);
+    setModel(model_);
+    // Every recordset a grid shows is a read-only copy, so a typed cell could never be stored.
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setStretchLastSection(true);
+    connect(&source_, &DataControl::RecordsetChanged, this, &DataGrid::Rebind);
+}
+
+void DataGrid::Rebind() {
+    model_->SetRows(source_.Rows());
+    if (model_->rowCount() > 0)
+        setCurrentIndex(model_->index(0, 0));
+}
+
+int DataGrid::RowCount() const { return model_->rowCount(); }
+
+QString DataGrid::CellText(int row, int column) const {
+    return model_->data(model_->index(row, column), Qt::DisplayRole).toString();
+}
+
+QString GridColumn::Value() const {
+    const QModelIndex current = grid_.currentIndex();
+    if (!current.isValid())
+        return QString();
+    return grid_.CellText(current.row(), column_);
+}

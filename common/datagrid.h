@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <QTableView>
+
+#include <memory>
+
+class Recordset;
+class Snapshot;
+
+// Holds the rows a grid shows. It keeps its own reference to the recordset it was given, so a
+// later query in the window does not change what the grid shows.
+class DataControl : public QObject {
+    Q_OBJECT
+public:
+    explicit DataControl(QObject* parent = nullptr) : QObject(parent) {}
+    // Only snapshots can be shown: they hold their rows and never change under the grid.
+    void SetRecordset(const std::shared_ptr<Recordset>& recordset);
+    const std::shared_ptr<Snapshot>& Rows() const { return rows_; }
+
+signals:
+    void RecordsetChanged();
+
+private:
+    std::shared_ptr<Snapshot> rows_;
+};
+
+// The cell of one column in the grid's current row.
+class GridColumn {
+public:
+    GridColumn(const class DataGrid& grid, int column) : grid_(grid), column_(column) {}
+    // The empty string when the grid has no current row.
+    QString Value() const;
+
+private:
+    const DataGrid& grid_;
+    int column_;
+};
+
+// A read-only grid of fixed columns, each bound to a field by name, showing the rows of its
+// data control from the first row on.
+class DataGrid : public QTableView {
+    Q_OBJECT
+public:
+    DataGrid(DataControl& source, const QStringList& dataFields, QWidget* parent = nullptr);
+
+    GridColumn Columns(int column) const { return GridColumn(*this, column); }
+    int RowCount() const;
+    QString CellText(int row, int column) const;
+
+private:
+    void Rebind();
+
+    class Model;
+    DataControl& source_;
+    Model* model_;
+};

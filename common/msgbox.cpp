@@ -1,0 +1,41 @@
+#include "msgbox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+
+bool testMode = false;
+QList<int> queuedAnswers;
+QList<MessageBox::Shown> shown;
+
+int ShowReal(const QString& prompt, int style, const QString& title) {
+    QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    if (style == vbYesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? vbYes : vbNo;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return vbOK;
+}
+
+} // namespace
+
+int MessageBox::Show(const QString& prompt, int style, const QString& title) {
+    if (!testMode)
+        return ShowReal(prompt, style, title);
+    shown.append({prompt, style, title});
+    if (!queuedAnswers.isEmpty())
+        return queuedAnswers.takeFirst();
+    return style == vbYesNo ? vbYes : vbOK;
+}
+
+void MessageBox::SetTestMode(bool on) { testMode = on; }
+
+void MessageBox::SetNextAnswer(int answer) { queuedAnswers.append(answer); }
+
+QList<MessageBox::Shown> MessageBox::TakeShown() { return std::exchange(shown, {}); }

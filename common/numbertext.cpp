@@ -1,0 +1,50 @@
+#include "numbertext.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace {
+
+// Whole numbers up to this size are exact in a double and printed without an exponent.
+constexpr double kLargestPlainWhole = 1e15;
+
+} // namespace
+
+std::optional<double> ParseNumber(const QString& text) {
+    static const QRegularExpression plain(
+        QStringLiteral(R"(^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\s*$)"));
+    // Compatibility folding turns full-width digits, signs, point and blanks into ASCII ones.
+    const QString folded = text.normalized(QString::NormalizationForm_KC);
+    if (!plain.match(folded).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double value = folded.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+QString NumberToText(double value) {
+    if (value == std::trunc(value) && std::fabs(value) < kLargestPlainWhole)
+        return QString::number(qint64(value));
+    return QString::number(value, 'g', 15).toUpper();
+}
+
+QVariant StoredNumber(double value) {
+    if (value == std::trunc(value) && std::fabs(value) < kLargestPlainWhole)
+        return QVariant(qint64(value));
+    return QVariant(value);
+}
+
+QString ValueToText(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Double:
+        return NumberToText(value.toDouble());
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        return QString::number(value.toLongLong());
+    default:
+        return value.isNull() ? QString() : value.toString();
+    }
+}

@@ -1,0 +1,184 @@
+#include "titlefile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <optional>
+#include <utility>
+
+namespace titlefile {
+namespace {
+
+// ICU's name for Microsoft's code page 932; plain "Shift_JIS" lacks the NEC and IBM extensions.
+constexpr char kCodec[] = "windows-31j";
+
+[[noreturn]] void fail(const QString& message) {
+    throw FileError(message.toStdString());
+}
+
+QString displayName(const QString& path) {
+    return QFileInfo(path).fileName();
+}
+
+// None of these bytes can be the trail byte of a two-byte Shift-JIS character, which is what
+// makes it safe to split the raw bytes before decoding anything.
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool endsField(char c) {
+    return c == ',' || c == '\r' || c == '\n';
+}
+
+bool isLeadByte(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// A lead byte whose trail byte was lost (end of file, or a quote right behind it).
+bool endsInOrphanLead(QByteArrayView bytes) {
+    qsizetype i = 0;
+    while (i < bytes.size())
+        i += isLeadByte(bytes[i]) ? 2 : 1;
+    return i > bytes.size();
+}
+
+// Each value gets its own decoder so a damaged byte can only spoil the value it sits in.
+QString decode(QByteArrayView bytes) {
+    const bool orphan = endsInOrphanLead(bytes);
+    if (orphan)
+        bytes.chop(1); // ICU would silently hold it back waiting for a trail byte
+    QStringDecoder decoder(kCodec);
+    QString text = decoder.decode(bytes);
+    if (!decoder.isValid())
+        fail(QStringLiteral("シフトJISの文字コード変換が使えません。"));
+    // ICU marks invalid single bytes with SUB; U+FFFD makes the damage visible in a title.
+    if (decoder.hasError())
+        text.replace(QChar(0x1A), QChar::ReplacementCharacter);
+    if (orphan)
+        text += QChar::ReplacementCharacter;
+    return text;
+}
+
+// Linux input methods produce the Unicode-standard forms of these characters, while code page
+// 932 only holds Microsoft's look-alikes; without this users could not save what they see.
+QString toCp932Forms(QString text) {
+    static constexpr std::pair<char16_t, char16_t> kForms[] = {
+        {0x301C, 0xFF5E}, {0x2016, 0x2225}, {0x2212, 0xFF0D}, {0x00A2, 0xFFE0},
+        {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2}, {0x2014, 0x2015},
+    };
+    for (const auto& [from, to] : kForms)
+        text.replace(QChar(from), QChar(to));
+    return text;
+}
+
+std::optional<QByteArray> encode(const QString& text) {
+    // ICU drops a lone surrogate without reporting an error.
+    if (!text.isValidUtf16())
+        return std::nullopt;
+    const QString mapped = toCp932Forms(text);
+    QStringEncoder encoder(kCodec);
+    QByteArray bytes = encoder.encode(mapped);
+    if (!encoder.isValid() || encoder.hasError())
+        return std::nullopt;
+    return bytes;
+}
+
+// Named in the error message: a title may hold an invisible character the user cannot spot.
+QString describeFirstUnencodable(const QString& text) {
+    for (const uint code : text.toUcs4()) {
+        const char32_t c = code;
+        if (const QString ch = QString::fromUcs4(&c, 1); !CanEncode(ch))
+            return QStringLiteral("「%1」(U+%2)")
+                .arg(ch, QString::number(code, 16).toUpper().rightJustified(4, u'0'));
+    }
+    return {};
+}
+
+} // namespace
+
+InputFile::InputFile(const QString& path) : name_(displayName(path)) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("%1 を開けませんでした。\n%2").arg(name_, file.errorString()));
+    data_ = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        fail(QStringLiteral("%1 を読み込めませんでした。\n%2").arg(name_, file.errorString()));
+}
+
+QString InputFile::Input() {
+    if (pos_ >= data_.size() && !fieldPending_)
+        fail(QStringLiteral("%1 の設定が途中で終わっています。").arg(name_));
+    skipBlanks();
+    const bool quoted = pos_ < data_.size() && data_[pos_] == '"';
+    const QByteArray bytes = quoted ? quotedField() : plainField();
+    skipSeparator();
+    return decode(bytes);
+}
+
+void InputFile::skipBlanks() {
+    while (pos_ < data_.size() && isBlank(data_[pos_]))
+        ++pos_;
+}
+
+// Runs to the next quote, line ends included, as Input # does. Whatever follows the closing
+// quote up to the next comma or line end is dropped, so a title that held a quote costs only
+// its own tail and the values after it stay in step.
+QByteArray InputFile::quotedField() {
+    const qsizetype start = pos_ + 1;
+    qsizetype end = data_.indexOf('"', start);
+    if (end < 0)
+        end = data_.size();
+    pos_ = end;
+    skipToFieldEnd();
+    return data_.sliced(start, end - start);
+}
+
+void InputFile::skipToFieldEnd() {
+    while (pos_ < data_.size() && !endsField(data_[pos_]))
+        ++pos_;
+}
+
+QByteArray InputFile::plainField() {
+    const qsizetype start = pos_;
+    skipToFieldEnd();
+    qsizetype end = pos_;
+    while (end > start && isBlank(data_[end - 1]))
+        --end;
+    return data_.sliced(start, end - start);
+}
+
+void InputFile::skipSeparator() {
+    fieldPending_ = false;
+    if (pos_ >= data_.size())
+        return;
+    const char c = data_[pos_++];
+    if (c == ',')
+        fieldPending_ = true;
+    else if (c == '\r' && pos_ < data_.size() && data_[pos_] == '\n')
+        ++pos_;
+}
+
+OutputFile::OutputFile(const QString& path) : path_(path) {}
+
+void OutputFile::Write(const QString& value) {
+    const std::optional<QByteArray> bytes = encode(value);
+    if (!bytes)
+        fail(QStringLiteral("タイトルにシフトJISで保存できない文字が含まれています。\n%1: %2")
+                 .arg(value, describeFirstUnencodable(value)));
+    data_ += '"' + *bytes + "\"\r\n";
+}
+
+void OutputFile::Close() {
+    QSaveFile file(path_);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data_) != data_.size() || !file.commit())
+        fail(QStringLiteral("%1 を保存できませんでした。\n%2")
+                 .arg(displayName(path_), file.errorString()));
+}
+
+bool CanEncode(const QString& text) {
+    return encode(text).has_value();
+}
+
+} // namespace titlefile

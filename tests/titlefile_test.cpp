@@ -1,0 +1,186 @@
+#include "titlefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using titlefile::CanEncode;
+using titlefile::FileError;
+using titlefile::InputFile;
+using titlefile::OutputFile;
+
+namespace {
+
+class TitleFileTest : public ::testing::Test {
+protected:
+    QString path(const QString& name = QStringLiteral("TITLE.TXT")) const {
+        return dir_.filePath(name);
+    }
+
+    void put(const QByteArray& bytes) const {
+        QFile file(path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    QByteArray contents() const {
+        QFile file(path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void save(const QStringList& values) const {
+        OutputFile out(path());
+        for (const QString& value : values)
+            out.Write(value);
+        out.Close();
+    }
+
+    // Reads exactly `count` values and insists the file has nothing more to give.
+    QStringList readAll(int count) const {
+        InputFile in(path());
+        QStringList values;
+        for (int i = 0; i < count; ++i)
+            values << in.Input();
+        EXPECT_THROW(in.Input(), FileError);
+        return values;
+    }
+
+    QStringList parse(const QByteArray& bytes, int count) const {
+        put(bytes);
+        return readAll(count);
+    }
+
+    QTemporaryDir dir_;
+};
+
+const QString kReplacement(QChar::ReplacementCharacter);
+
+TEST_F(TitleFileTest, WritesQuotedShiftJisLinesWithCrLf) {
+    save({"ABC", "DEF", "Y", "N"});
+    EXPECT_EQ(contents(), QByteArray("\"ABC\"\r\n\"DEF\"\r\n\"Y\"\r\n\"N\"\r\n"));
+
+    save({QStringLiteral("ＭＤ明朝"), ""});
+    EXPECT_EQ(contents(), QByteArray("\"\x82\x6C\x82\x63\x96\xBE\x92\xA9\"\r\n\"\"\r\n"));
+}
+
+TEST_F(TitleFileTest, WrittenValuesReadBackOneByOne) {
+    const QStringList titles = {QStringLiteral("ＭＤ「明朝」ｶﾀｶﾅ"),
+                                "Rock, Paper",
+                                "",
+                                "  padded  ",
+                                "",
+                                "two\r\nlines",
+                                "~\\"};
+    save(titles);
+    EXPECT_EQ(readAll(titles.size()), titles);
+}
+
+TEST_F(TitleFileTest, ReadsInputSyntaxWrittenByOtherTools) {
+    EXPECT_EQ(parse("\"A\",\"B,C\",D\r\n", 3), QStringList({"A", "B,C", "D"}));
+    EXPECT_EQ(parse(" \t ABC  DEF \t,\t\"GHI\"\r\n", 2), QStringList({"ABC  DEF", "GHI"}));
+    EXPECT_EQ(parse("\"A\"\n\"B\"\nC\n", 3), QStringList({"A", "B", "C"}));
+    EXPECT_EQ(parse("\"A\"\r\"B\"\rC", 3), QStringList({"A", "B", "C"}));
+    EXPECT_EQ(parse("\"A\"\r\n\r\n\"C\"\r\n", 3), QStringList({"A", "", "C"}));
+    EXPECT_EQ(parse("\"A\" junk,\"B\" x\r\nC", 3), QStringList({"A", "B", "C"}));
+    EXPECT_EQ(parse("A,", 2), QStringList({"A", ""}));
+}
+
+TEST_F(TitleFileTest, RunningOutOfValuesThrowsAfterTheEarlierOnes) {
+    put("\"ABC\"\r\n\"DEF\"\r\n");
+    InputFile in(path());
+    EXPECT_EQ(in.Input(), "ABC");
+    EXPECT_EQ(in.Input(), "DEF");
+    EXPECT_THROW(in.Input(), FileError);
+
+    put("");
+    EXPECT_THROW(InputFile(path()).Input(), FileError);
+    EXPECT_THROW(InputFile(path("MISSING.TXT")), FileError);
+}
+
+TEST_F(TitleFileTest, DamagedShiftJisSpoilsOnlyItsOwnValue) {
+    // Lead byte cut off at the end of the file.
+    EXPECT_EQ(parse("\"A\"\r\n\"B\x82", 2), QStringList({"A", "B" + kReplacement}));
+    // Lead byte whose trail byte would have been the closing quote.
+    EXPECT_EQ(parse("\"X\x82\"\r\n\"NEXT\"\r\n\"\x96\xBE\"\r\n", 3),
+              QStringList({"X" + kReplacement, "NEXT", QStringLiteral("明")}));
+    // Bytes that are no character at all.
+    EXPECT_EQ(parse("\"\xFD\xA0\"\r\n\"OK\"\r\n", 2),
+              QStringList({kReplacement + kReplacement, "OK"}));
+}
+
+TEST_F(TitleFileTest, EmbeddedQuoteCutsOnlyThatValue) {
+    save({"say \"hi\" now", "next", "last"});
+    EXPECT_EQ(contents(), QByteArray("\"say \"hi\" now\"\r\n\"next\"\r\n\"last\"\r\n"));
+    EXPECT_EQ(readAll(3), QStringList({"say ", "next", "last"}));
+}
+
+TEST_F(TitleFileTest, UnicodeLookAlikesAreSavedAsTheirCodePage932Forms) {
+    const struct {
+        char16_t typed;
+        QByteArray bytes;
+    } cases[] = {
+        {0x301C, "\x81\x60"}, {0x2016, "\x81\x61"}, {0x2212, "\x81\x7C"}, {0x00A2, "\x81\x91"},
+        {0x00A3, "\x81\x92"}, {0x00AC, "\x81\xCA"}, {0x2014, "\x81\x5C"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QString::number(c.typed, 16).toStdString());
+        EXPECT_TRUE(CanEncode(QString(QChar(c.typed))));
+        save({QString(QChar(c.typed))});
+        EXPECT_EQ(contents(), '"' + c.bytes + "\"\r\n");
+    }
+    save({QStringLiteral("1〜2")});
+    EXPECT_EQ(readAll(1), QStringList({QStringLiteral("1～2")}));
+}
+
+TEST_F(TitleFileTest, RefusedCharacterLeavesOldFileAndBufferClean) {
+    const QByteArray old = "\"OLD\"\r\n";
+    put(old);
+    const QString refused[] = {QStringLiteral("Café"), QStringLiteral("𠮷野家"),
+                               QStringLiteral("MD 😀"), "A" + QString(QChar(0xD800))};
+    OutputFile out(path());
+    out.Write("OK");
+    for (const QString& text : refused) {
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_FALSE(CanEncode(text));
+        EXPECT_THROW(out.Write(text), FileError);
+    }
+    EXPECT_EQ(contents(), old);
+
+    try {
+        out.Write(QStringLiteral("Café"));
+        FAIL() << "an unencodable title was accepted";
+    } catch (const FileError& e) {
+        EXPECT_NE(QString::fromUtf8(e.what()).indexOf(QStringLiteral("「é」")), -1) << e.what();
+    }
+    out.Write("B");
+    out.Close();
+    EXPECT_EQ(contents(), QByteArray("\"OK\"\r\n\"B\"\r\n"));
+}
+
+TEST_F(TitleFileTest, FailedSaveReportsTheFileAndKeepsTheOldOne) {
+    put("not a directory");
+    OutputFile blocked(path() + "/TITLE.TXT");
+    blocked.Write("X");
+    try {
+        blocked.Close();
+        FAIL() << "saving below a regular file succeeded";
+    } catch (const FileError& e) {
+        EXPECT_NE(QString::fromUtf8(e.what()).indexOf("TITLE.TXT"), -1) << e.what();
+    }
+
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root ignores directory permissions";
+    const QByteArray old = "\"OLD\"\r\n";
+    put(old);
+    QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::ExeOwner);
+    OutputFile out(path());
+    out.Write("NEW");
+    EXPECT_THROW(out.Close(), FileError);
+    QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(contents(), old);
+}
+
+} // namespace
