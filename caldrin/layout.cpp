@@ -110,10 +110,10 @@ QWidget* frmCaldrin::BuildAlbumTab() {
     cmdEdit1 = Button(QStringLiteral("修正"), QStringLiteral("cmdEdit1"));
     cmdPrint1[0] = Button(QStringLiteral("MD"), QStringLiteral("cmdPrint1(0)"));
     cmdPrint2[0] = Button(QStringLiteral("ｶｾｯﾄ"), QStringLiteral("cmdPrint2(0)"));
-    return BrowsePage(Caption(QStringLiteral("アルバム名"), QStringLiteral("Label6"), cmbAlbum[1]),
-                      cmbAlbum[1],
-                      Caption(QStringLiteral("アーチスト名"), QStringLiteral("Label9"), cmbartist[1]),
-                      cmbartist[1], DBGrid1, {cmdDel1, cmdEdit1, cmdPrint1[0], cmdPrint2[0]});
+    return BrowsePage(
+        Caption(QStringLiteral("アルバム名"), QStringLiteral("Label6"), cmbAlbum[1]), cmbAlbum[1],
+        Caption(QStringLiteral("アーチスト名"), QStringLiteral("Label9"), cmbartist[1]),
+        cmbartist[1], DBGrid1, {cmdDel1, cmdEdit1, cmdPrint1[0], cmdPrint2[0]});
 }
 
 QWidget* frmCaldrin::BuildArtistTab() {
@@ -126,9 +126,9 @@ QWidget* frmCaldrin::BuildArtistTab() {
     cmdPrint1[1] = Button(QStringLiteral("MD"), QStringLiteral("cmdPrint1(1)"));
     cmdPrint2[1] = Button(QStringLiteral("ｶｾｯﾄ"), QStringLiteral("cmdPrint2(1)"));
     return BrowsePage(
-        Caption(QStringLiteral("アーチスト名"), QStringLiteral("Label7"), cmbartist[2]), cmbartist[2],
-        Caption(QStringLiteral("アルバム名"), QStringLiteral("Label8"), cmbAlbum[2]), cmbAlbum[2],
-        DBGrid2, {cmdDel2, cmdEdit2, cmdPrint1[1], cmdPrint2[1]});
+        Caption(QStringLiteral("アーチスト名"), QStringLiteral("Label7"), cmbartist[2]),
+        cmbartist[2], Caption(QStringLiteral("アルバム名"), QStringLiteral("Label8"), cmbAlbum[2]),
+        cmbAlbum[2], DBGrid2, {cmdDel2, cmdEdit2, cmdPrint1[1], cmdPrint2[1]});
 }
 
 QWidget* frmCaldrin::BuildEntryTab() {
@@ -143,10 +143,12 @@ QWidget* frmCaldrin::BuildEntryTab() {
     cmdClear = Button(QStringLiteral("クリア"), QStringLiteral("cmdClear"));
 
     auto* fields = new QGridLayout;
-    fields->addWidget(Caption(QStringLiteral("ｱｰﾁｽﾄ名"), QStringLiteral("Label3"), cmbartist[3]), 0, 0);
+    fields->addWidget(Caption(QStringLiteral("ｱｰﾁｽﾄ名"), QStringLiteral("Label3"), cmbartist[3]), 0,
+                      0);
     fields->addWidget(cmbartist[3], 0, 1);
     fields->addWidget(cmdClear, 0, 2);
-    fields->addWidget(Caption(QStringLiteral("アルバム名"), QStringLiteral("Label1"), cmbAlbum[3]), 1, 0);
+    fields->addWidget(Caption(QStringLiteral("アルバム名"), QStringLiteral("Label1"), cmbAlbum[3]),
+                      1, 0);
     fields->addWidget(cmbAlbum[3], 1, 1);
     fields->addWidget(Caption(QStringLiteral("曲番"), QStringLiteral("Label2"), txtNo), 2, 0);
     fields->addWidget(txtNo, 2, 1);
@@ -179,10 +181,12 @@ QWidget* frmCaldrin::BuildOptionTab() {
     cmdSave = Button(QStringLiteral("設定"), QStringLiteral("cmdSave"));
 
     auto* layout = new QGridLayout(page);
-    layout->addWidget(Caption(QStringLiteral("タイトル（１行目）"), QStringLiteral("Label11"), txtTitle1), 0, 0);
+    layout->addWidget(
+        Caption(QStringLiteral("タイトル（１行目）"), QStringLiteral("Label11"), txtTitle1), 0, 0);
     layout->addWidget(txtTitle1, 1, 0);
     layout->addWidget(chkSyasen1, 1, 1);
-    layout->addWidget(Caption(QStringLiteral("タイトル（２行目）"), QStringLiteral("Label10"), txtTitle2), 2, 0);
+    layout->addWidget(
+        Caption(QStringLiteral("タイトル（２行目）"), QStringLiteral("Label10"), txtTitle2), 2, 0);
     layout->addWidget(txtTitle2, 3, 0);
     layout->addWidget(chkSyasen2, 3, 1);
     layout->addWidget(cmdSave, 4, 1);

@@ -3,18 +3,27 @@
 #include "recordset.h"
 
 #include <QCompleter>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
-    // With duplicates allowed, Enter on a typed text that equals an entry does not select it:
-    // typing is never a pick.
-    setDuplicatesEnabled(true);
+    // Enter on a typed text that equals an entry would select that entry; typing is never a pick.
+    lineEdit()->installEventFilter(this);
     // A case-folding completer would rewrite the case of what the user types.
     completer()->setCaseSensitivity(Qt::CaseSensitive);
     setMaxVisibleItems(20);
     connect(this, &QComboBox::activated, this, &ComboBox::Click);
+}
+
+bool ComboBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            return true;
+    }
+    return QComboBox::eventFilter(watched, event);
 }
 
 void ComboBox::Clear() {
@@ -62,4 +71,5 @@ TabControl::TabControl(QWidget* parent) : QTabWidget(parent) {
 void ProgressBar::SetValue(double percent) {
     setValue(int(percent));
     repaint();
+    emit ValueSet(percent);
 }

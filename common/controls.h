@@ -4,7 +4,6 @@
 #include <QProgressBar>
 #include <QStringList>
 #include <QTabWidget>
-
 #include <initializer_list>
 
 class Recordset;
@@ -26,6 +25,9 @@ public:
 
 signals:
     void Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 // Clears the lists, then gives each of them every value of the recordset's first field, row by
@@ -55,4 +57,8 @@ class ProgressBar : public QProgressBar {
 public:
     explicit ProgressBar(QWidget* parent = nullptr) : QProgressBar(parent) {}
     void SetValue(double percent);
+
+signals:
+    // Every value set, also one equal to the last.
+    void ValueSet(double percent);
 };

@@ -114,7 +114,9 @@ void Database::BeginTrans() {
     Execute(QStringLiteral("BEGIN IMMEDIATE"));
 }
 
-void Database::CommitTrans() { Execute(QStringLiteral("COMMIT")); }
+void Database::CommitTrans() {
+    Execute(QStringLiteral("COMMIT"));
+}
 
 void Database::Rollback() {
     if (handle_ && !sqlite3_get_autocommit(handle_.get()))

@@ -4,7 +4,6 @@
 #include "sqlitehandle.h"
 
 #include <QString>
-
 #include <memory>
 
 class Recordset;

@@ -86,7 +86,9 @@ void DataGrid::Rebind() {
         setCurrentIndex(model_->index(0, 0));
 }
 
-int DataGrid::RowCount() const { return model_->rowCount(); }
+int DataGrid::RowCount() const {
+    return model_->rowCount();
+}
 
 QString DataGrid::CellText(int row, int column) const {
     return model_->data(model_->index(row, column), Qt::DisplayRole).toString();

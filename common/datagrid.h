@@ -3,7 +3,6 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QTableView>
-
 #include <memory>
 
 class Recordset;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <stdexcept>
 
 // A failure of the database layer. The message is Japanese and fit to be shown to the user.

@@ -6,16 +6,20 @@ namespace democatalogue {
 
 namespace {
 
-const QStringList kFamily = {"青木", "佐藤", "ﾔﾏﾀﾞ", "高橋", "Morgan", "中村", "ｷﾑﾗ", "Hayes",
-                             "小林", "加藤", "Rivera", "森", "ｵｶﾞﾜ", "石井", "Lindqvist", "林"};
-const QStringList kGiven = {"陽子", "健", "ﾐﾕｷ", "Trio", "Quartet", "真理", "ｹﾝｼﾞ", "Band",
-                            "由美", "and the Lanterns", "翔", "Ensemble", "ﾕｳｺ"};
-const QStringList kAlbumWord = {"夏の午後", "Blue Harbor", "ｻﾏｰ ﾊﾟｰﾃｨｰ", "星降る夜", "Midnight Radio",
-                                "雨の街角", "ﾄﾞﾗｲﾌﾞ ﾐｭｰｼﾞｯｸ", "風の記憶", "Paper Moon", "海へ",
-                                "Silver Lining", "冬景色", "ﾍﾞｽﾄ ｺﾚｸｼｮﾝ", "Live at Shibuya"};
-const QStringList kTitleWord = {"約束", "Sunrise", "ｶﾞﾗｽの靴", "夜明け前", "Tokyo Drift", "花火",
-                                "Waltz", "さよなら", "ﾒﾛﾃﾞｨｰ", "Home Again", "月の光", "Rain",
-                                "ふたりの季節", "ﾗｽﾄ ﾀﾞﾝｽ", "青い鳥", "Daydream", "Let's Go"};
+const QStringList kFamily = {"青木", "佐藤",  "ﾔﾏﾀﾞ",      "高橋", "Morgan", "中村",
+                             "ｷﾑﾗ",  "Hayes", "小林",      "加藤", "Rivera", "森",
+                             "ｵｶﾞﾜ", "石井",  "Lindqvist", "林"};
+const QStringList kGiven = {"陽子", "健",       "ﾐﾕｷ",  "Trio", "Quartet",
+                            "真理", "ｹﾝｼﾞ",     "Band", "由美", "and the Lanterns",
+                            "翔",   "Ensemble", "ﾕｳｺ"};
+const QStringList kAlbumWord = {"夏の午後",       "Blue Harbor",    "ｻﾏｰ ﾊﾟｰﾃｨｰ",     "星降る夜",
+                                "Midnight Radio", "雨の街角",       "ﾄﾞﾗｲﾌﾞ ﾐｭｰｼﾞｯｸ", "風の記憶",
+                                "Paper Moon",     "海へ",           "Silver Lining",  "冬景色",
+                                "ﾍﾞｽﾄ ｺﾚｸｼｮﾝ",    "Live at Shibuya"};
+const QStringList kTitleWord = {"約束",     "Sunrise", "ｶﾞﾗｽの靴",     "夜明け前", "Tokyo Drift",
+                                "花火",     "Waltz",   "さよなら",     "ﾒﾛﾃﾞｨｰ",   "Home Again",
+                                "月の光",   "Rain",    "ふたりの季節", "ﾗｽﾄ ﾀﾞﾝｽ", "青い鳥",
+                                "Daydream", "Let's Go"};
 
 // A small fixed-sequence generator, so a catalogue of a given size is always the same.
 class Sequence {
@@ -29,7 +33,9 @@ private:
     quint64 state_ = 0x2545F4914F6CDD1DULL;
 };
 
-QString Pick(Sequence& seq, const QStringList& words) { return words[int(seq.Next(words.size()))]; }
+QString Pick(Sequence& seq, const QStringList& words) {
+    return words[int(seq.Next(words.size()))];
+}
 
 QString ArtistName(int artist) {
     QString name = kFamily[artist % kFamily.size()] + QLatin1Char(' ') +

@@ -2,4 +2,6 @@
 
 // Trailing spaces are never quotes, so looking at the whole text gives the same answer as
 // looking up to the last non-space character, for texts of any length.
-bool HasQuote(const QString& text) { return text.contains(QLatin1Char('\'')); }
+bool HasQuote(const QString& text) {
+    return text.contains(QLatin1Char('\''));
+}

@@ -34,8 +34,14 @@ int MessageBox::Show(const QString& prompt, int style, const QString& title) {
     return style == vbYesNo ? vbYes : vbOK;
 }
 
-void MessageBox::SetTestMode(bool on) { testMode = on; }
+void MessageBox::SetTestMode(bool on) {
+    testMode = on;
+}
 
-void MessageBox::SetNextAnswer(int answer) { queuedAnswers.append(answer); }
+void MessageBox::SetNextAnswer(int answer) {
+    queuedAnswers.append(answer);
+}
 
-QList<MessageBox::Shown> MessageBox::TakeShown() { return std::exchange(shown, {}); }
+QList<MessageBox::Shown> MessageBox::TakeShown() {
+    return std::exchange(shown, {});
+}

@@ -1,7 +1,6 @@
 #include "numbertext.h"
 
 #include <QRegularExpression>
-
 #include <cmath>
 
 namespace {

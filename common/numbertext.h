@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QVariant>
-
 #include <optional>
 
 // The number a track-number text stands for: plain decimal notation with optional sign, point,

@@ -18,9 +18,8 @@ QVariant ColumnValue(sqlite3_stmt* stmt, int column) {
         return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
                           sqlite3_column_bytes(stmt, column));
     default:
-        return QString::fromUtf8(
-            reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
-            sqlite3_column_bytes(stmt, column));
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
+                                 sqlite3_column_bytes(stmt, column));
     }
 }
 
@@ -68,11 +67,17 @@ void Run(const Database& db, sqlite3_stmt* stmt) {
 
 } // namespace
 
-QVariant Field::Value() const { return owner_.Value(column_); }
+QVariant Field::Value() const {
+    return owner_.Value(column_);
+}
 
-QString Field::Text() const { return ValueToText(Value()); }
+QString Field::Text() const {
+    return ValueToText(Value());
+}
 
-void Field::SetValue(const QVariant& value) { owner_.SetValue(column_, value); }
+void Field::SetValue(const QVariant& value) {
+    owner_.SetValue(column_, value);
+}
 
 Field Recordset::Fields(int column) {
     CheckColumn(column);
@@ -91,16 +96,32 @@ void Recordset::CheckColumn(int column) const {
         throw DbError(QStringLiteral("列番号 %1 はありません。").arg(column));
 }
 
-void Recordset::NoCurrentRecord() { throw DbError(QStringLiteral("現在のレコードがありません。")); }
+void Recordset::NoCurrentRecord() {
+    throw DbError(QStringLiteral("現在のレコードがありません。"));
+}
 
-void Recordset::ReadOnly() { throw DbError(QStringLiteral("この結果は読み取り専用です。")); }
+void Recordset::ReadOnly() {
+    throw DbError(QStringLiteral("この結果は読み取り専用です。"));
+}
 
-void Recordset::SetValue(int, const QVariant&) { ReadOnly(); }
-void Recordset::FindFirst(const QString&) { ReadOnly(); }
-void Recordset::AddNew() { ReadOnly(); }
-void Recordset::Edit() { ReadOnly(); }
-void Recordset::Update() { ReadOnly(); }
-void Recordset::Delete() { ReadOnly(); }
+void Recordset::SetValue(int, const QVariant&) {
+    ReadOnly();
+}
+void Recordset::FindFirst(const QString&) {
+    ReadOnly();
+}
+void Recordset::AddNew() {
+    ReadOnly();
+}
+void Recordset::Edit() {
+    ReadOnly();
+}
+void Recordset::Update() {
+    ReadOnly();
+}
+void Recordset::Delete() {
+    ReadOnly();
+}
 
 Snapshot::Snapshot(Database& db, const QString& sql) {
     StatementHandle stmt = db.Prepare(sql);
@@ -138,7 +159,8 @@ QVariant Snapshot::ValueAt(qint64 row, int column) const {
 }
 
 Dynaset::Dynaset(Database& db, const QString& table) : db_(db), table_(table) {
-    StatementHandle info = db.Prepare(QStringLiteral("PRAGMA table_info(%1)").arg(Identifier(table)));
+    StatementHandle info =
+        db.Prepare(QStringLiteral("PRAGMA table_info(%1)").arg(Identifier(table)));
     int rc;
     while ((rc = sqlite3_step(info.get())) == SQLITE_ROW) {
         columns_ << ColumnValue(info.get(), 1).toString();
@@ -157,8 +179,9 @@ Dynaset::Dynaset(Database& db, const QString& table) : db_(db), table_(table) {
 
 std::optional<qint64> Dynaset::SelectKey(const QString& where, const QString& order) const {
     const QString key = Identifier(columns_[keyColumn_]);
-    StatementHandle stmt = db_.Prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %1 %4 LIMIT 1")
-                                           .arg(key, Identifier(table_), where, order));
+    StatementHandle stmt =
+        db_.Prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %1 %4 LIMIT 1")
+                        .arg(key, Identifier(table_), where, order));
     const int rc = sqlite3_step(stmt.get());
     if (rc == SQLITE_ROW)
         return sqlite3_column_int64(stmt.get(), 0);
@@ -170,16 +193,22 @@ std::optional<qint64> Dynaset::SelectKey(const QString& where, const QString& or
 void Dynaset::MoveNext() {
     if (!current_)
         NoCurrentRecord();
-    current_ = SelectKey(QStringLiteral("%1 > %2").arg(Identifier(columns_[keyColumn_])).arg(*current_),
-                         QStringLiteral("ASC"));
+    current_ =
+        SelectKey(QStringLiteral("%1 > %2").arg(Identifier(columns_[keyColumn_])).arg(*current_),
+                  QStringLiteral("ASC"));
 }
 
-void Dynaset::MoveFirst() { current_ = SelectKey(QStringLiteral("1"), QStringLiteral("ASC")); }
+void Dynaset::MoveFirst() {
+    current_ = SelectKey(QStringLiteral("1"), QStringLiteral("ASC"));
+}
 
-void Dynaset::MoveLast() { current_ = SelectKey(QStringLiteral("1"), QStringLiteral("DESC")); }
+void Dynaset::MoveLast() {
+    current_ = SelectKey(QStringLiteral("1"), QStringLiteral("DESC"));
+}
 
 qint64 Dynaset::RecordCount() const {
-    StatementHandle stmt = db_.Prepare(QStringLiteral("SELECT count(*) FROM %1").arg(Identifier(table_)));
+    StatementHandle stmt =
+        db_.Prepare(QStringLiteral("SELECT count(*) FROM %1").arg(Identifier(table_)));
     if (sqlite3_step(stmt.get()) != SQLITE_ROW)
         db_.Fail(sqlite3_errcode(db_.Handle()));
     return sqlite3_column_int64(stmt.get(), 0);
@@ -269,11 +298,11 @@ void Dynaset::Insert() {
             values << *buffer_[size_t(i)];
         }
     }
-    const QString sql = names.isEmpty()
-                            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(Identifier(table_))
-                            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                  .arg(Identifier(table_), names.join(QLatin1Char(',')),
-                                       marks.join(QLatin1Char(',')));
+    const QString sql =
+        names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(Identifier(table_))
+                        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                              .arg(Identifier(table_), names.join(QLatin1Char(',')),
+                                   marks.join(QLatin1Char(',')));
     StatementHandle stmt = db_.Prepare(sql);
     for (int i = 0; i < values.size(); ++i)
         Bind(stmt.get(), i + 1, values[i]);
@@ -306,8 +335,9 @@ void Dynaset::Rewrite() {
 void Dynaset::Delete() {
     if (!current_)
         NoCurrentRecord();
-    StatementHandle stmt = db_.Prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
-                                           .arg(Identifier(table_), Identifier(columns_[keyColumn_])));
+    StatementHandle stmt =
+        db_.Prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+                        .arg(Identifier(table_), Identifier(columns_[keyColumn_])));
     sqlite3_bind_int64(stmt.get(), 1, *current_);
     Run(db_, stmt.get());
     const bool deleted = sqlite3_changes(db_.Handle()) == 1;

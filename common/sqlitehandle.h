@@ -1,8 +1,7 @@
 #pragma once
 
-#include <sqlite3.h>
-
 #include <memory>
+#include <sqlite3.h>
 
 // Owning handles, so every early return and exception path releases what SQLite handed out.
 struct SqliteCloser {

@@ -7,16 +7,23 @@ QString Quoted(const QString& value) {
     return doubled.replace(QLatin1Char('\''), QLatin1String("''"));
 }
 
-QString Table() { return QStringLiteral("データレコード"); }
+QString Table() {
+    return QStringLiteral("データレコード");
+}
 
-QString IdCriterion(const QString& id) { return QStringLiteral("[ID] = ") + id; }
+QString IdCriterion(const QString& id) {
+    return QStringLiteral("[ID] = ") + id;
+}
 
-QString AllArtists() { return QStringLiteral("SELECT アーチスト名 FROM データレコード GROUP BY アーチスト名"); }
+QString AllArtists() {
+    return QStringLiteral("SELECT アーチスト名 FROM データレコード GROUP BY アーチスト名");
+}
 
 namespace caldrin {
 
 QString AllAlbums() {
-    return QStringLiteral("SELECT アルバム名 FROM データレコード GROUP BY アルバム名 ORDER BY アルバム名 ");
+    return QStringLiteral(
+        "SELECT アルバム名 FROM データレコード GROUP BY アルバム名 ORDER BY アルバム名 ");
 }
 
 QString AllArtistsOrdered() {
@@ -56,7 +63,8 @@ QString TracksOfArtist(const QString& artist, const QString& album) {
 namespace trensoly {
 
 QString AllDiscs(const QString& order) {
-    return QStringLiteral("SELECT MD番号 FROM データレコード GROUP BY MD番号 ORDER BY MD番号 ") + order;
+    return QStringLiteral("SELECT MD番号 FROM データレコード GROUP BY MD番号 ORDER BY MD番号 ") +
+           order;
 }
 
 QString TracksOfDisc(const QString& disc) {

@@ -2,7 +2,9 @@
 
 #include <QLabel>
 
-bool IsSlanted(const QString& flag) { return flag == QLatin1String("Y"); }
+bool IsSlanted(const QString& flag) {
+    return flag == QLatin1String("Y");
+}
 
 void ApplyTitleStyle(QLabel& label, const QString& flag) {
     QFont font = label.font();

@@ -34,8 +34,8 @@ const char* const kTrensolySchema[] = {
 };
 
 QStringList TableColumns(Database& db) {
-    const auto info = db.OpenRecordset(QStringLiteral("PRAGMA table_info(\"%1\")").arg(kTable),
-                                       dbOpenSnapshot);
+    const auto info =
+        db.OpenRecordset(QStringLiteral("PRAGMA table_info(\"%1\")").arg(kTable), dbOpenSnapshot);
     QStringList names;
     for (; !info->Eof(); info->MoveNext())
         names << info->Fields(QStringLiteral("name")).Text();
@@ -50,7 +50,8 @@ void CheckTrackTable(Database& db, Program program) {
     wanted.prepend(QStringLiteral("ID"));
     for (const QString& column : wanted) {
         if (FindColumn(present, column) < 0)
-            throw DbError(QStringLiteral("テーブル「%1」に列「%2」がありません。").arg(kTable, column));
+            throw DbError(
+                QStringLiteral("テーブル「%1」に列「%2」がありません。").arg(kTable, column));
     }
 }
 
@@ -67,8 +68,8 @@ QString FilePath(const QString& programFolder, Program program) {
 
 QStringList UserColumns(Program program) {
     if (program == Program::Caldrin)
-        return {QStringLiteral("アーチスト名"), QStringLiteral("アルバム名"), QStringLiteral("曲番"),
-                QStringLiteral("曲名")};
+        return {QStringLiteral("アーチスト名"), QStringLiteral("アルバム名"),
+                QStringLiteral("曲番"), QStringLiteral("曲名")};
     return {QStringLiteral("MD番号"), QStringLiteral("曲番"), QStringLiteral("曲名"),
             QStringLiteral("アーチスト名")};
 }
@@ -80,8 +81,8 @@ std::unique_ptr<Database> OpenCatalogue(const QString& path, Program program,
         CheckTrackTable(*db, program);
         return db;
     } catch (const DbError& e) {
-        throw DbError(QStringLiteral("データベース %1 を開くことができません。\n%2")
-                          .arg(path, e.Message()));
+        throw DbError(
+            QStringLiteral("データベース %1 を開くことができません。\n%2").arg(path, e.Message()));
     }
 }
 

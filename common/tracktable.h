@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <memory>
 
 enum class Program { Caldrin, Trensoly };

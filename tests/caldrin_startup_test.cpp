@@ -1,0 +1,196 @@
+#include "frmcaldrin.h"
+#include "msgbox.h"
+#include "statements.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray TitleFile(const QStringList& values) {
+    QByteArray bytes;
+    for (const QString& value : values)
+        bytes += '"' + value.toUtf8() + "\"\r\n";
+    return bytes;
+}
+
+class CaldrinStartup : public testing::Test {
+protected:
+    void SetUp() override {
+        previousFolder_ = QDir::currentPath();
+        QDir::setCurrent(folder.Path());
+        MessageBox::TakeShown();
+    }
+    void TearDown() override { QDir::setCurrent(previousFolder_); }
+
+    void MakeCatalogue() {
+        folder.CreateEmpty();
+        auto db = folder.Open();
+        AddAlbumTrack(*db, "森 健", "夏の午後", 2, "約束");
+        AddAlbumTrack(*db, "森 健", "Blue Harbor", 1, "Sunrise");
+        AddAlbumTrack(*db, "ｷﾑﾗ Trio", "夏の午後", 1, "ﾒﾛﾃﾞｨｰ");
+        AddAlbumTrack(*db, "Anna", "Blue Harbor", 3, "Rain");
+    }
+
+    // Builds the window and runs its load, noting every value the splash's bar shows.
+    bool Load() {
+        window = std::make_unique<frmCaldrin>(folder.Path());
+        QObject::connect(window->Splash()->pbOpen, &ProgressBar::ValueSet,
+                         [this](double value) { progress << value; });
+        return window->Form_Load();
+    }
+
+    ComboBox& List(const char* name) { return *window->findChild<ComboBox*>(name); }
+
+    CatalogueFolder folder;
+    std::unique_ptr<frmCaldrin> window;
+    QList<double> progress;
+
+private:
+    QString previousFolder_;
+};
+
+TEST_F(CaldrinStartup, ShowsTheCatalogueOnTheStartTab) {
+    MakeCatalogue();
+    folder.WriteFile("TITLE.TXT", TitleFile({"ABC", "DEF", "Y", "N"}));
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(progress, QList<double>({10, 20, 50, 80, 100}));
+    EXPECT_EQ(window->Splash(), nullptr);
+    EXPECT_TRUE(MessageBox::TakeShown().isEmpty());
+
+    EXPECT_EQ(window->SSTab1->Tab(), 0);
+    EXPECT_EQ(window->PrevTab, 3);
+    EXPECT_EQ(List("cmbAlbum(1)").Items(), QStringList({"Blue Harbor", "夏の午後"}));
+    const QStringList artists = {"Anna", "森 健", "ｷﾑﾗ Trio"};
+    EXPECT_EQ(List("cmbartist(2)").Items(), artists);
+    EXPECT_EQ(List("cmbartist(3)").Items(), artists);
+    for (const char* name : {"cmbAlbum(1)", "cmbartist(2)", "cmbartist(3)"})
+        EXPECT_EQ(List(name).Text(), "") << name;
+    for (const char* name : {"cmbartist(1)", "cmbAlbum(2)", "cmbAlbum(3)", "cmbAlbum(0)"})
+        EXPECT_EQ(List(name).count(), 0) << name;
+    EXPECT_EQ(window->SqlText, statements::caldrin::AllArtistsOrdered());
+    EXPECT_EQ(window->DBGrid1->RowCount(), 0);
+    EXPECT_EQ(window->DBGrid2->Columns(0).Value(), "");
+
+    for (const char* name : {"cmdPrint1(0)", "cmdPrint2(0)", "cmdPrint1(1)", "cmdPrint2(1)"})
+        EXPECT_FALSE(window->findChild<QPushButton*>(name)->isEnabled()) << name;
+    EXPECT_TRUE(window->cmdTuika->isEnabled());
+    EXPECT_TRUE(window->cmdUpdate->isEnabled());
+    EXPECT_FALSE(window->chkRenzoku->isChecked());
+
+    EXPECT_EQ(window->lblTitle1->text(), "ABC");
+    EXPECT_EQ(window->txtTitle2->text(), "DEF");
+    EXPECT_TRUE(window->lblTitle1->font().italic());
+    EXPECT_FALSE(window->lblTitle2->font().italic());
+    EXPECT_TRUE(window->lblTitle2->font().bold());
+    EXPECT_TRUE(window->chkSyasen1->isChecked());
+    EXPECT_FALSE(window->chkSyasen2->isChecked());
+}
+
+TEST_F(CaldrinStartup, TitleFileProblemsArePassedOverSilently) {
+    MakeCatalogue();
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(progress, QList<double>({10, 20, 50, 80, 100}));
+    EXPECT_EQ(window->lblTitle1->text(), "");
+    EXPECT_TRUE(window->lblTitle1->font().bold());
+    EXPECT_FALSE(window->chkSyasen1->isChecked());
+    EXPECT_EQ(List("cmbAlbum(1)").count(), 2);
+
+    // A short file keeps what was read before it ran out; a lower-case flag is not "Y".
+    folder.WriteFile("TITLE.TXT", TitleFile({"ABC", "DEF", "y"}));
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(window->lblTitle2->text(), "DEF");
+    EXPECT_EQ(window->SlantFlag1, "y");
+    EXPECT_FALSE(window->lblTitle1->font().italic());
+    EXPECT_FALSE(window->chkSyasen1->isChecked());
+    EXPECT_TRUE(MessageBox::TakeShown().isEmpty());
+}
+
+TEST_F(CaldrinStartup, AMissingCatalogueIsTriedTwiceThenReportedAndNeverCreated) {
+    folder.WriteFile("TITLE.TXT", TitleFile({"ABC", "DEF", "N", "N"}));
+    EXPECT_FALSE(Load());
+    EXPECT_EQ(progress, QList<double>({10, 20, 50, 50}));
+    const auto shown = MessageBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].prompt.contains(folder.File()));
+    EXPECT_TRUE(shown[0].prompt.contains("見つからない"));
+    EXPECT_FALSE(QFileInfo::exists(folder.File()));
+}
+
+TEST_F(CaldrinStartup, AfterAMissingTitleFileTheFirstCatalogueFailureEndsStartUp) {
+    folder.WriteFile("caldrin.mdb", "not a catalogue");
+    EXPECT_FALSE(Load());
+    EXPECT_EQ(progress, QList<double>({10, 20, 50}));
+    const auto shown = MessageBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].prompt.contains("データベースファイルではありません"));
+}
+
+TEST_F(CaldrinStartup, AnEmptyCatalogueStarts) {
+    folder.CreateEmpty();
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(List("cmbAlbum(1)").count(), 0);
+    EXPECT_EQ(List("cmbartist(2)").count(), 0);
+    EXPECT_EQ(window->SSTab1->Tab(), 0);
+}
+
+TEST_F(CaldrinStartup, BothWaysOutReleaseTheCatalogue) {
+    MakeCatalogue();
+    ASSERT_TRUE(Load());
+    window->show();
+    window->cmdClose->click();
+    EXPECT_TRUE(window->Ended());
+    EXPECT_FALSE(window->dbTrack->IsOpen());
+
+    ASSERT_TRUE(Load());
+    window->show();
+    window->close();
+    EXPECT_TRUE(window->Ended());
+    EXPECT_FALSE(window->dbTrack->IsOpen());
+}
+
+TEST_F(CaldrinStartup, EveryControlCarriesItsNameCaptionAndLabel) {
+    MakeCatalogue();
+    ASSERT_TRUE(Load());
+    QStringList captions;
+    for (int tab = 0; tab < window->SSTab1->count(); ++tab)
+        captions << window->SSTab1->tabText(tab);
+    EXPECT_EQ(captions,
+              QStringList({"開始/終了", "アルバム別", "アーチスト別", "編集", "オプション"}));
+    EXPECT_EQ(window->windowTitle(), "Caldrin Ver 6.0");
+
+    const std::pair<const char*, const char*> buttons[] = {
+        {"cmdClose", "終了"},   {"cmdDel1", "削除"},      {"cmdEdit2", "修正"},
+        {"cmdPrint1(1)", "MD"}, {"cmdPrint2(0)", "ｶｾｯﾄ"}, {"cmdTuika", "追加"},
+        {"cmdUpdate", "変更"},  {"cmdClear", "クリア"},   {"cmdSave", "設定"}};
+    for (const auto& [name, caption] : buttons) {
+        auto* button = window->findChild<QPushButton*>(name);
+        ASSERT_NE(button, nullptr) << name;
+        EXPECT_EQ(button->text(), caption);
+    }
+    const std::tuple<const char*, const char*, const char*> labels[] = {
+        {"Label6", "アルバム名", "cmbAlbum(1)"},
+        {"Label9", "アーチスト名", "cmbartist(1)"},
+        {"Label7", "アーチスト名", "cmbartist(2)"},
+        {"Label8", "アルバム名", "cmbAlbum(2)"},
+        {"Label3", "ｱｰﾁｽﾄ名", "cmbartist(3)"},
+        {"Label1", "アルバム名", "cmbAlbum(3)"},
+        {"Label2", "曲番", "txtNo"},
+        {"Label4", "曲名", "txtName"},
+        {"Label5", "連続追加", "chkRenzoku"},
+        {"Label11", "タイトル（１行目）", "txtTitle1"},
+        {"Label10", "タイトル（２行目）", "txtTitle2"}};
+    for (const auto& [name, caption, buddy] : labels) {
+        auto* label = window->findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr) << name;
+        EXPECT_EQ(label->text(), caption);
+        ASSERT_NE(label->buddy(), nullptr) << name;
+        EXPECT_EQ(label->buddy()->objectName(), buddy);
+    }
+    for (const char* name : {"DBGrid1", "DBGrid2", "chkSyasen1", "chkSyasen2", "lblTitle2"})
+        EXPECT_NE(window->findChild<QWidget*>(name), nullptr) << name;
+}
+
+} // namespace

@@ -1,0 +1,93 @@
+#include "controls.h"
+#include "datagrid.h"
+#include "recordset.h"
+#include "testsupport.h"
+
+#include <QFontInfo>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ComboBoxTest, OnlyAUsersPickIsASelection) {
+    ComboBox list;
+    QSignalSpy clicks(&list, &ComboBox::Click);
+    Type(list, "typed");
+    list.AddItems({"Blue", "Red"});
+    EXPECT_EQ(list.Text(), "typed") << "adding to an empty list must not replace the text";
+    list.SetText("Red");
+    QTest::keyClick(list.lineEdit(), Qt::Key_Return);
+    list.Clear();
+    EXPECT_EQ(list.Text(), "");
+    EXPECT_EQ(list.count(), 0);
+    list.AddItem("Blue");
+    list.AddItem("Red");
+    EXPECT_EQ(list.Text(), "");
+    EXPECT_EQ(clicks.count(), 0);
+
+    Pick(list, "Red");
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_EQ(list.Text(), "Red");
+    // Picking the entry already chosen still reports a pick and shows it again.
+    list.SetText("other");
+    Pick(list, "Red");
+    EXPECT_EQ(clicks.count(), 2);
+    EXPECT_EQ(list.Text(), "Red");
+}
+
+TEST(ComboBoxTest, TypingKeepsTheCaseTheUserTyped) {
+    ComboBox list;
+    list.AddItems({"Blue Harbor"});
+    Type(list, "blue");
+    QTest::keyClick(list.lineEdit(), Qt::Key_Tab);
+    EXPECT_TRUE(list.Text().startsWith("blue")) << list.Text().toStdString();
+}
+
+TEST(TabControlTest, ReportsTheTabLeftBeforeTheChangeReturns) {
+    TabControl tabs;
+    for (const char* caption : {"0", "1", "2", "3"})
+        tabs.addTab(new QWidget, caption);
+    tabs.SetTab(3);
+    QList<int> seen;
+    QObject::connect(&tabs, &TabControl::Click,
+                     [&](int previous) { seen << previous << tabs.Tab(); });
+    tabs.SetTab(0);
+    EXPECT_EQ(seen, QList<int>({3, 0}));
+    tabs.SetTab(0);
+    EXPECT_EQ(seen.size(), 2) << "staying on a tab is no change";
+}
+
+TEST(DataGridTest, ShowsItsOwnRowsFromTheFirstAndNumbersAsWritten) {
+    CatalogueFolder folder;
+    folder.CreateEmpty();
+    auto db = folder.Open();
+    AddAlbumTrack(*db, "森", "夏", 1.5, "b");
+    AddAlbumTrack(*db, "森", "夏", "7", "a");
+    DataControl data;
+    DataGrid grid(data, {"ID", "曲番", "曲名", "無い列"});
+    EXPECT_EQ(grid.Columns(0).Value(), "");
+
+    auto rsTrack = db->OpenRecordset("SELECT * FROM データレコード ORDER BY 曲番", dbOpenSnapshot);
+    data.SetRecordset(rsTrack);
+    rsTrack = db->OpenRecordset("SELECT 曲名 FROM データレコード WHERE 0", dbOpenSnapshot);
+    ASSERT_EQ(grid.RowCount(), 2);
+    EXPECT_EQ(grid.Columns(1).Value(), "1.5");
+    EXPECT_EQ(grid.Columns(2).Value(), "b");
+    EXPECT_EQ(grid.CellText(1, 1), "7");
+    EXPECT_EQ(grid.CellText(1, 3), "");
+    grid.setCurrentIndex(grid.model()->index(1, 0));
+    EXPECT_EQ(grid.Columns(2).Value(), "a");
+
+    data.SetRecordset(rsTrack);
+    EXPECT_EQ(grid.RowCount(), 0);
+    EXPECT_EQ(grid.Columns(0).Value(), "");
+}
+
+TEST(Fonts, WindowsFontNamesResolveToMetricCompatibleFonts) {
+    EXPECT_EQ(QFontInfo(QFont("ＭＳ Ｐ明朝")).family(), "IPAPMincho");
+    EXPECT_EQ(QFontInfo(QFont("Times New Roman")).family(), "Liberation Serif");
+}
+
+} // namespace

@@ -1,0 +1,178 @@
+#include "recordset.h"
+#include "statements.h"
+#include "testsupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+class DatabaseTest : public testing::Test {
+protected:
+    void SetUpCatalogue() {
+        folder.CreateEmpty();
+        db = folder.Open();
+    }
+
+    CatalogueFolder folder;
+    std::unique_ptr<Database> db;
+};
+
+std::string OpenFailure(const QString& path) {
+    try {
+        tracktable::OpenCatalogue(path, Program::Caldrin);
+    } catch (const DbError& error) {
+        return error.Message().toStdString();
+    }
+    return "opened";
+}
+
+TEST_F(DatabaseTest, OpeningNeverCreatesAndSaysWhatIsWrong) {
+    const std::string missing = OpenFailure(folder.File());
+    EXPECT_NE(missing.find(folder.File().toStdString()), std::string::npos);
+    EXPECT_NE(missing.find("見つからない"), std::string::npos);
+    EXPECT_FALSE(QFileInfo::exists(folder.File()));
+
+    folder.WriteFile(QStringLiteral("caldrin.mdb"), QByteArray(4096, 'x'));
+    EXPECT_NE(OpenFailure(folder.File()).find("データベースファイルではありません"),
+              std::string::npos);
+
+    QFile::remove(folder.File());
+    Database::CreateDatabase(folder.File())->Execute(QStringLiteral("CREATE TABLE other (a)"));
+    EXPECT_NE(OpenFailure(folder.File()).find("テーブル「データレコード」がありません"),
+              std::string::npos);
+
+    Database::OpenDatabase(folder.File())
+        ->Execute(
+            QStringLiteral("CREATE TABLE データレコード (ID INTEGER PRIMARY KEY, アーチスト名, "
+                           "アルバム名, 曲名)"));
+    EXPECT_NE(OpenFailure(folder.File()).find("列「曲番」がありません"), std::string::npos);
+}
+
+TEST_F(DatabaseTest, SnapshotIsAStaticCopyFromItsFirstRow) {
+    SetUpCatalogue();
+    AddAlbumTrack(*db, "A", "X", 2, "two");
+    AddAlbumTrack(*db, "A", "X", 1, "one");
+    auto rs = db->OpenRecordset(statements::caldrin::TracksOfAlbum("X", "A"), dbOpenSnapshot);
+    AddAlbumTrack(*db, "A", "X", 3, "three");
+
+    EXPECT_EQ(rs->RecordCount(), 2);
+    EXPECT_EQ(rs->Fields("曲名").Text(), "one");
+    rs->MoveLast();
+    EXPECT_EQ(rs->Fields("曲名").Text(), "two");
+    rs->MoveFirst();
+    rs->MoveNext();
+    rs->MoveNext();
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_THROW(rs->Fields(0).Value(), DbError);
+    EXPECT_THROW(rs->AddNew(), DbError);
+
+    auto empty = db->OpenRecordset(statements::caldrin::ArtistsOfAlbum("none"), dbOpenSnapshot);
+    EXPECT_TRUE(empty->Eof());
+    EXPECT_EQ(empty->RecordCount(), 0);
+}
+
+TEST_F(DatabaseTest, ColumnNamesIgnoreLetterWidth) {
+    CatalogueFolder discs(Program::Trensoly);
+    discs.CreateEmpty();
+    auto trensoly = discs.Open();
+    trensoly->Execute("INSERT INTO データレコード (MD番号, 曲番, 曲名, アーチスト名) VALUES "
+                      "('007', 1, 't', 'a')");
+    auto rs = trensoly->OpenRecordset(statements::trensoly::TracksOfDisc("007"), dbOpenSnapshot);
+    EXPECT_EQ(rs->Fields("ＭＤ番号").Text(), "007");
+    EXPECT_EQ(rs->Fields("md番号").Text(), "007");
+    EXPECT_THROW(rs->Fields("曲番号"), DbError);
+}
+
+TEST_F(DatabaseTest, TrackNumbersAreStoredAsNumbers) {
+    SetUpCatalogue();
+    AddAlbumTrack(*db, "A", "X", "7", "a");
+    AddAlbumTrack(*db, "A", "X", " 1.5 ", "b");
+    AddAlbumTrack(*db, "A", "X", "１２", "c");
+    AddAlbumTrack(*db, "A", "X", "1e1", "d");
+    EXPECT_EQ(ColumnTexts(*db, "SELECT 曲番 FROM データレコード ORDER BY 曲番"),
+              QStringList({"1.5", "7", "10", "12"}));
+    EXPECT_EQ(ColumnTexts(*db, "SELECT typeof(曲番) FROM データレコード ORDER BY ID"),
+              QStringList({"integer", "real", "integer", "integer"}));
+    EXPECT_THROW(AddAlbumTrack(*db, "A", "X", "7a", "e"), DbError);
+    db->Rollback();
+    EXPECT_EQ(ColumnTexts(*db, "SELECT count(*) FROM データレコード"), QStringList{"4"});
+}
+
+TEST_F(DatabaseTest, LatinLettersGroupWithoutRegardToCase) {
+    SetUpCatalogue();
+    AddAlbumTrack(*db, "The Band", "Blue", 1, "a");
+    AddAlbumTrack(*db, "the band", "blue", 2, "b");
+    AddAlbumTrack(*db, "青木", "blue", 1, "c");
+    EXPECT_EQ(ColumnTexts(*db, statements::caldrin::AllArtistsOrdered()).size(), 2);
+    EXPECT_EQ(ColumnTexts(*db, statements::caldrin::AllAlbums()).size(), 1);
+    auto rs =
+        db->OpenRecordset(statements::caldrin::TracksOfAlbum("BLUE", "THE BAND"), dbOpenSnapshot);
+    EXPECT_EQ(rs->RecordCount(), 2);
+}
+
+TEST_F(DatabaseTest, ChangesWithoutAMatchingRowTouchNothing) {
+    SetUpCatalogue();
+    const qint64 id = AddAlbumTrack(*db, "A", "X", 1, "keep");
+    auto rs = db->OpenRecordset(statements::Table(), dbOpenDynaset);
+    rs->FindFirst(statements::IdCriterion(QString::number(id + 1)));
+    EXPECT_TRUE(rs->NoMatch());
+    EXPECT_THROW(rs->Edit(), DbError);
+    EXPECT_THROW(rs->Delete(), DbError);
+
+    // Found, then deleted by another copy of the program before the change is written.
+    rs->FindFirst(statements::IdCriterion(QString::number(id)));
+    ASSERT_FALSE(rs->NoMatch());
+    rs->Edit();
+    rs->Fields("曲名") = "changed";
+    folder.Open()->Execute(QStringLiteral("DELETE FROM データレコード"));
+    db->BeginTrans();
+    EXPECT_THROW(rs->Update(), DbError);
+    db->Rollback();
+    EXPECT_EQ(ColumnTexts(*db, "SELECT count(*) FROM データレコード"), QStringList{"0"});
+}
+
+TEST_F(DatabaseTest, RollbackLeavesTheTableAsItWas) {
+    SetUpCatalogue();
+    const qint64 id = AddAlbumTrack(*db, "A", "X", 1, "before");
+    auto rs = db->OpenRecordset(statements::Table(), dbOpenDynaset);
+    rs->FindFirst(statements::IdCriterion(QString::number(id)));
+    db->BeginTrans();
+    rs->Edit();
+    rs->Fields("曲名") = "after";
+    rs->Update();
+    db->Rollback();
+    EXPECT_EQ(ColumnTexts(*db, "SELECT 曲名 FROM データレコード"), QStringList{"before"});
+    // Keys are never handed out twice, so a stale key cannot name a newer row.
+    rs->FindFirst(statements::IdCriterion(QString::number(id)));
+    db->BeginTrans();
+    rs->Delete();
+    db->CommitTrans();
+    EXPECT_GT(AddAlbumTrack(*db, "A", "X", 1, "new"), id);
+}
+
+TEST_F(DatabaseTest, ASecondCopyWaitsForTheLockThenGivesUpWithAMessage) {
+    SetUpCatalogue();
+    auto other = folder.Open();
+    other->BeginTrans();
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        other->CommitTrans();
+    });
+    EXPECT_NO_THROW(AddAlbumTrack(*db, "A", "X", 1, "waited"));
+    release.join();
+
+    other->BeginTrans();
+    try {
+        AddAlbumTrack(*db, "A", "X", 2, "refused");
+        ADD_FAILURE() << "the write went through a held lock";
+    } catch (const DbError& error) {
+        EXPECT_NE(error.Message().indexOf("使用中"), -1);
+    }
+    other->Rollback();
+    EXPECT_EQ(ColumnTexts(*db, "SELECT 曲名 FROM データレコード"), QStringList{"waited"});
+}
+
+} // namespace

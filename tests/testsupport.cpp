@@ -1,0 +1,63 @@
+#include "testsupport.h"
+
+#include "controls.h"
+#include "recordset.h"
+
+#include <QAbstractItemView>
+#include <QFile>
+#include <QTest>
+
+CatalogueFolder::CatalogueFolder(Program program) : program_(program) {}
+
+void CatalogueFolder::CreateEmpty() const {
+    auto db = Database::CreateDatabase(File());
+    tracktable::CreateTrackTable(*db, program_);
+}
+
+std::unique_ptr<Database> CatalogueFolder::Open() const {
+    return tracktable::OpenCatalogue(File(), program_);
+}
+
+void CatalogueFolder::WriteFile(const QString& name, const QByteArray& bytes) const {
+    QFile file(dir_.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write test file");
+}
+
+qint64 AddAlbumTrack(Database& db, const QString& artist, const QString& album,
+                     const QVariant& number, const QString& title) {
+    auto rs = db.OpenRecordset(QStringLiteral("データレコード"), dbOpenDynaset);
+    db.BeginTrans();
+    rs->AddNew();
+    rs->Fields(QStringLiteral("アーチスト名")) = artist;
+    rs->Fields(QStringLiteral("アルバム名")) = album;
+    rs->Fields(QStringLiteral("曲番")) = number;
+    rs->Fields(QStringLiteral("曲名")) = title;
+    rs->Update();
+    db.CommitTrans();
+    return sqlite3_last_insert_rowid(db.Handle());
+}
+
+QStringList ColumnTexts(Database& db, const QString& sql) {
+    auto rs = db.OpenRecordset(sql, dbOpenSnapshot);
+    QStringList texts;
+    for (; !rs->Eof(); rs->MoveNext())
+        texts << rs->Fields(0).Text();
+    return texts;
+}
+
+void Pick(ComboBox& list, const QString& entry) {
+    const int index = list.findText(entry, Qt::MatchExactly);
+    if (index < 0)
+        throw std::runtime_error("no such entry: " + entry.toStdString());
+    list.showPopup();
+    QAbstractItemView* view = list.view();
+    const QModelIndex item = view->model()->index(index, list.modelColumn());
+    view->scrollTo(item);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
+}
+
+void Type(QWidget& field, const QString& text) {
+    field.setFocus();
+    QTest::keyClicks(&field, text);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "database.h"
+#include "tracktable.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A catalogue file in a folder of its own, removed with the object.
+class CatalogueFolder {
+public:
+    explicit CatalogueFolder(Program program = Program::Caldrin);
+
+    QString Path() const { return dir_.path(); }
+    QString File() const { return tracktable::FilePath(dir_.path(), program_); }
+    // Makes the catalogue with its table and no rows.
+    void CreateEmpty() const;
+    // Opens the catalogue for a test's own reads and writes.
+    std::unique_ptr<Database> Open() const;
+    void WriteFile(const QString& name, const QByteArray& bytes) const;
+
+private:
+    QTemporaryDir dir_;
+    Program program_;
+};
+
+// Adds one album track through the same dynaset path the program uses; returns its ID.
+qint64 AddAlbumTrack(Database& db, const QString& artist, const QString& album,
+                     const QVariant& number, const QString& title);
+
+// Every value of one column of a query, as text.
+QStringList ColumnTexts(Database& db, const QString& sql);
+
+class ComboBox;
+class QAbstractButton;
+
+// Picks an entry of a drop-down list the way a user does: opens the list and clicks the entry.
+void Pick(ComboBox& list, const QString& entry);
+// Types into a control that has the keyboard focus after a click on it.
+void Type(QWidget& field, const QString& text);
