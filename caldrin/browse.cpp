@@ -1,4 +1,66 @@
 #include "frmcaldrin.h"
+#include "statements.h"
+
+using namespace statements;
+
+void frmCaldrin::OpenQuery(const QString& sql) {
+    SqlText = sql;
+    rsTrack = dbTrack->OpenRecordset(SqlText, dbOpenSnapshot);
+}
+
+QStringList frmCaldrin::FillList(const QString& sql, std::initializer_list<ComboBox*> lists) {
+    OpenQuery(sql);
+    return FillLists(*rsTrack, lists);
+}
+
+void frmCaldrin::BindTracks(std::initializer_list<DataControl*> grids, const QString& album,
+                            const QString& artist) {
+    OpenQuery(caldrin::TracksOfAlbum(album, artist));
+    for (DataControl* grid : grids)
+        grid->SetRecordset(rsTrack);
+}
+
+void frmCaldrin::RefillKeepingFirst(ComboBox& list) {
+    const QStringList values = FillLists(*rsTrack, {&list});
+    if (!values.isEmpty())
+        SavedText1 = values.first();
+    list.SetText(SavedText1);
+}
+
+void frmCaldrin::UpdatePrintButtons(int index) {
+    const bool found = rsTrack->RecordCount() != 0;
+    cmdPrint1[index - 1]->setEnabled(found);
+    cmdPrint2[index - 1]->setEnabled(found);
+}
+
+void frmCaldrin::cmbAlbum_Click(int Index) {
+    if (Index == 1) {
+        OpenQuery(caldrin::ArtistsOfAlbum(cmbAlbum[1]->Text()));
+        RefillKeepingFirst(*cmbartist[1]);
+        BindTracks({Data1}, cmbAlbum[1]->Text(), cmbartist[1]->Text());
+        UpdatePrintButtons(1);
+    } else if (Index == 2) {
+        BindTracks({Data2}, cmbAlbum[2]->Text(), cmbartist[2]->Text());
+        UpdatePrintButtons(2);
+    }
+}
+
+void frmCaldrin::cmbartist_Click(int Index) {
+    if (Index == 1) {
+        BindTracks({Data1}, cmbAlbum[1]->Text(), cmbartist[1]->Text());
+        UpdatePrintButtons(1);
+    } else if (Index == 2) {
+        OpenQuery(caldrin::AlbumsOfArtist(cmbartist[2]->Text()));
+        RefillKeepingFirst(*cmbAlbum[2]);
+        BindTracks({Data2}, cmbAlbum[2]->Text(), cmbartist[2]->Text());
+        UpdatePrintButtons(2);
+    } else if (Index == 3) {
+        const QStringList albums =
+            FillList(caldrin::AlbumsOfArtist(cmbartist[3]->Text()), {cmbAlbum[3]});
+        if (!albums.isEmpty())
+            cmbAlbum[3]->SetText(albums.first());
+    }
+}
 
 void frmCaldrin::SSTab1_Click(int PreviousTab) {
     PrevTab = PreviousTab;

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 // The album catalogue's one working window. Its controls and the state its handlers share are
@@ -68,6 +69,15 @@ public:
     QPushButton* cmdSave;
 
     void SSTab1_Click(int PreviousTab);
+    void cmbAlbum_Click(int Index);
+    void cmbartist_Click(int Index);
+    void cmdTuika_Click();
+    void cmdUpdate_Click();
+    void cmdClear_Click();
+    void cmdEdit1_Click();
+    void cmdEdit2_Click();
+    void cmdDel1_Click();
+    void cmdDel2_Click();
     void cmdClose_Click();
 
 protected:
@@ -82,6 +92,33 @@ private:
     QWidget* BuildEntryTab();
     QWidget* BuildOptionTab();
     void ConnectHandlers();
+    // Runs a handler so that a failure of the catalogue is undone, told to the user, and never
+    // ends the program.
+    void Guarded(const std::function<void()>& handler);
+
+    // Browsing.
+    void OpenQuery(const QString& sql);
+    QStringList FillList(const QString& sql, std::initializer_list<ComboBox*> lists);
+    void BindTracks(std::initializer_list<DataControl*> grids, const QString& album,
+                    const QString& artist);
+    void RefillKeepingFirst(ComboBox& list);
+    void UpdatePrintButtons(int index);
+
+    // Entry.
+    bool EntryChecksPass(bool albumFirst);
+    void WriteEntryFields();
+    void PrepareNextTrack();
+    void ShowAddedTrack();
+    void ReturnToAlbumTab();
+    void ReturnToArtistTab();
+
+    // Grid commands.
+    void LoadRowForCorrection(const DataGrid& grid);
+    bool DeleteCurrentRow(const DataGrid& grid, int tab);
+    void ReportVanishedRow(int tab);
+    void RefreshFromAlbumTab();
+    void RefreshFromArtistTab();
+    static bool GridHasRow(const DataGrid& grid);
 
     // Start-up.
     void ShowProgress(double percent);

@@ -20,6 +20,30 @@ frmCaldrin::~frmCaldrin() = default;
 void frmCaldrin::ConnectHandlers() {
     connect(SSTab1, &TabControl::Click, this, &frmCaldrin::SSTab1_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmCaldrin::cmdClose_Click);
+    for (int index = 0; index < 4; ++index) {
+        connect(cmbAlbum[index], &ComboBox::Click, this,
+                [this, index] { Guarded([&] { cmbAlbum_Click(index); }); });
+        connect(cmbartist[index], &ComboBox::Click, this,
+                [this, index] { Guarded([&] { cmbartist_Click(index); }); });
+    }
+    const std::pair<QPushButton*, void (frmCaldrin::*)()> commands[] = {
+        {cmdTuika, &frmCaldrin::cmdTuika_Click}, {cmdUpdate, &frmCaldrin::cmdUpdate_Click},
+        {cmdClear, &frmCaldrin::cmdClear_Click}, {cmdEdit1, &frmCaldrin::cmdEdit1_Click},
+        {cmdEdit2, &frmCaldrin::cmdEdit2_Click}, {cmdDel1, &frmCaldrin::cmdDel1_Click},
+        {cmdDel2, &frmCaldrin::cmdDel2_Click}};
+    for (const auto& [button, handler] : commands)
+        connect(button, &QPushButton::clicked, this,
+                [this, handler] { Guarded([&] { (this->*handler)(); }); });
+}
+
+void frmCaldrin::Guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        if (dbTrack)
+            dbTrack->Rollback();
+        MsgBox(QString::fromUtf8(error.what()), vbOKOnly, QStringLiteral("エラー"));
+    }
 }
 
 bool frmCaldrin::Form_Load() {

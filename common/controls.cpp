@@ -2,7 +2,6 @@
 
 #include "recordset.h"
 
-#include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -11,8 +10,8 @@ ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
     setInsertPolicy(QComboBox::NoInsert);
     // Enter on a typed text that equals an entry would select that entry; typing is never a pick.
     lineEdit()->installEventFilter(this);
-    // A case-folding completer would rewrite the case of what the user types.
-    completer()->setCaseSensitivity(Qt::CaseSensitive);
+    // An inline completer would turn a typed "Blue" into an existing "Blue Harbor" unasked.
+    setCompleter(nullptr);
     setMaxVisibleItems(20);
     connect(this, &QComboBox::activated, this, &ComboBox::Click);
 }

@@ -39,6 +39,7 @@ frmOpen::frmOpen(const QString& productName)
     pbOpen->setObjectName(QStringLiteral("pbOpen"));
     pbOpen->setRange(0, 100);
     pbOpen->setValue(0);
+    pbOpen->setTextVisible(false);
 
     auto* layout = new QVBoxLayout(Frame1);
     layout->setContentsMargins(24, 18, 24, 18);

@@ -4,7 +4,14 @@
 #include "tracktable.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <ostream>
+
+// Readable values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 // A catalogue file in a folder of its own, removed with the object.
 class CatalogueFolder {

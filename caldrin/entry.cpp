@@ -1,0 +1,149 @@
+#include "frmcaldrin.h"
+#include "hasquote.h"
+#include "msgbox.h"
+#include "numbertext.h"
+#include "statements.h"
+
+using namespace statements;
+
+namespace {
+
+const QString kCheckTitle = QStringLiteral("確認");
+
+} // namespace
+
+bool frmCaldrin::EntryChecksPass(bool albumFirst) {
+    const QString artist = cmbartist[3]->Text();
+    const QString album = cmbAlbum[3]->Text();
+    if (artist.isEmpty() || album.isEmpty() || txtNo->text().isEmpty() ||
+        txtName->text().isEmpty()) {
+        MsgBox(QStringLiteral("全て入力して下さい。"), vbOKOnly, kCheckTitle);
+        return false;
+    }
+    const bool quoted =
+        albumFirst ? HasQuote(album) || HasQuote(artist) : HasQuote(artist) || HasQuote(album);
+    if (quoted) {
+        MsgBox(QStringLiteral("ｼﾝｸﾞﾙｺｰﾃｰｼｮﾝは使用出来ません。"), vbOKOnly, kCheckTitle);
+        return false;
+    }
+    if (!ParseNumber(txtNo->text())) {
+        MsgBox(QStringLiteral("曲番は数字しか使用出来ません。"), vbOKOnly, kCheckTitle);
+        return false;
+    }
+    return true;
+}
+
+void frmCaldrin::WriteEntryFields() {
+    rsTrack->Fields(QStringLiteral("アーチスト名")) = cmbartist[3]->Text();
+    rsTrack->Fields(QStringLiteral("アルバム名")) = cmbAlbum[3]->Text();
+    rsTrack->Fields(QStringLiteral("曲番")) = txtNo->text();
+    rsTrack->Fields(QStringLiteral("曲名")) = txtName->text();
+    rsTrack->Update();
+}
+
+void frmCaldrin::cmdTuika_Click() {
+    if (!EntryChecksPass(false))
+        return;
+    rsTrack = dbTrack->OpenRecordset(Table(), dbOpenDynaset);
+    dbTrack->BeginTrans();
+    rsTrack->AddNew();
+    WriteEntryFields();
+    dbTrack->CommitTrans();
+    rsTrack->Close();
+
+    FillList(caldrin::AllAlbums(), {cmbAlbum[1]});
+    FillList(caldrin::ArtistsOfAlbum(cmbAlbum[3]->Text()), {cmbartist[1]});
+    SavedText1 = cmbartist[3]->Text();
+    FillList(AllArtists(), {cmbartist[2], cmbartist[3]});
+    cmbartist[2]->SetText(SavedText1);
+    cmbartist[3]->SetText(SavedText1);
+    SavedText1 = cmbAlbum[3]->Text();
+    FillList(caldrin::AlbumsOfArtist(cmbartist[3]->Text()), {cmbAlbum[2], cmbAlbum[3]});
+    cmbAlbum[2]->SetText(SavedText1);
+    cmbAlbum[3]->SetText(SavedText1);
+
+    if (chkRenzoku->checkState() == Qt::Checked)
+        PrepareNextTrack();
+    else
+        ShowAddedTrack();
+}
+
+void frmCaldrin::PrepareNextTrack() {
+    txtNo->setText(NumberToText(*ParseNumber(txtNo->text()) + 1));
+    txtName->setText(QString());
+    txtName->setFocus();
+}
+
+void frmCaldrin::ShowAddedTrack() {
+    cmbAlbum[1]->SetText(cmbAlbum[3]->Text());
+    cmbAlbum[2]->SetText(cmbAlbum[3]->Text());
+    cmbAlbum[3]->SetText(QString());
+    cmbartist[1]->SetText(cmbartist[3]->Text());
+    cmbartist[2]->SetText(cmbartist[3]->Text());
+    cmbartist[3]->SetText(QString());
+    txtNo->setText(QString());
+    txtName->setText(QString());
+    BindTracks({Data1}, cmbAlbum[1]->Text(), cmbartist[1]->Text());
+    BindTracks({Data2}, cmbAlbum[2]->Text(), cmbartist[2]->Text());
+    SSTab1->SetTab(1);
+}
+
+void frmCaldrin::cmdUpdate_Click() {
+    if (!EntryChecksPass(true))
+        return;
+    rsTrack = dbTrack->OpenRecordset(Table(), dbOpenDynaset);
+    rsTrack->FindFirst(IdCriterion(QString::number(EditRowId)));
+    if (rsTrack->NoMatch()) {
+        rsTrack->Close();
+        ReportVanishedRow(PrevTab);
+        return;
+    }
+    dbTrack->BeginTrans();
+    rsTrack->Edit();
+    WriteEntryFields();
+    dbTrack->CommitTrans();
+    rsTrack->Close();
+    txtNo->setText(QString());
+    txtName->setText(QString());
+    if (PrevTab == 1)
+        ReturnToAlbumTab();
+    else if (PrevTab == 2)
+        ReturnToArtistTab();
+}
+
+void frmCaldrin::ReturnToAlbumTab() {
+    FillList(caldrin::AllAlbums(), {cmbAlbum[1]});
+    cmbAlbum[1]->SetText(cmbAlbum[3]->Text());
+    FillList(caldrin::ArtistsOfAlbum(cmbAlbum[1]->Text()), {cmbartist[1]});
+    cmbartist[1]->SetText(cmbartist[3]->Text());
+    SavedText1 = cmbartist[3]->Text();
+    FillList(AllArtists(), {cmbartist[2], cmbartist[3]});
+    cmbartist[2]->SetText(SavedText1);
+    SavedText2 = cmbAlbum[3]->Text();
+    FillList(caldrin::AlbumsOfArtist(cmbartist[2]->Text()), {cmbAlbum[2], cmbAlbum[3]});
+    cmbAlbum[2]->SetText(SavedText2);
+    BindTracks({Data1, Data2}, cmbAlbum[2]->Text(), cmbartist[2]->Text());
+    SSTab1->SetTab(1);
+}
+
+void frmCaldrin::ReturnToArtistTab() {
+    SavedText1 = cmbartist[3]->Text();
+    FillList(AllArtists(), {cmbartist[2], cmbartist[3]});
+    cmbartist[2]->SetText(SavedText1);
+    SavedText2 = cmbAlbum[3]->Text();
+    FillList(caldrin::AlbumsOfArtist(cmbartist[2]->Text()), {cmbAlbum[2], cmbAlbum[3]});
+    cmbAlbum[2]->SetText(SavedText2);
+    FillList(caldrin::AllAlbums(), {cmbAlbum[1]});
+    cmbAlbum[1]->SetText(SavedText2);
+    FillList(caldrin::ArtistsOfAlbum(cmbAlbum[1]->Text()), {cmbartist[1]});
+    cmbartist[1]->SetText(SavedText1);
+    BindTracks({Data2, Data1}, cmbAlbum[1]->Text(), cmbartist[1]->Text());
+    SSTab1->SetTab(2);
+}
+
+void frmCaldrin::cmdClear_Click() {
+    cmbartist[3]->SetText(QString());
+    cmbAlbum[3]->Clear();
+    txtNo->setText(QString());
+    txtName->setText(QString());
+}

@@ -1,0 +1,95 @@
+#include "caldrinwindow.h"
+#include "statements.h"
+
+namespace {
+
+using CaldrinBrowse = CaldrinWindowTest;
+namespace sql = statements::caldrin;
+
+TEST_F(CaldrinBrowse, PickingAnAlbumShowsItsFirstArtistsTracks) {
+    MakeCatalogue();
+    Start();
+    PickOnTab(1, "cmbAlbum(1)", "夏の午後");
+    EXPECT_EQ(Items("cmbartist(1)"), QStringList({"森 健", "ｷﾑﾗ Trio"}));
+    EXPECT_EQ(Text("cmbartist(1)"), "森 健");
+    EXPECT_EQ(Titles(*window->DBGrid1), QStringList({"約束", "花火"}));
+    EXPECT_EQ(window->DBGrid1->Columns(2).Value(), "夏の午後");
+    EXPECT_TRUE(window->cmdPrint1[0]->isEnabled());
+    EXPECT_TRUE(window->cmdPrint2[0]->isEnabled());
+    EXPECT_FALSE(window->cmdPrint1[1]->isEnabled());
+    EXPECT_EQ(window->SqlText, sql::TracksOfAlbum("夏の午後", "森 健"));
+
+    Pick(List("cmbartist(1)"), "ｷﾑﾗ Trio");
+    EXPECT_EQ(Titles(*window->DBGrid1), QStringList({"ﾒﾛﾃﾞｨｰ"}));
+    EXPECT_EQ(Titles(*window->DBGrid2), QStringList());
+}
+
+TEST_F(CaldrinBrowse, PickingAnArtistShowsTheirFirstAlbumsTracks) {
+    MakeCatalogue();
+    Start();
+    PickOnTab(2, "cmbartist(2)", "森 健");
+    EXPECT_EQ(Items("cmbAlbum(2)"), QStringList({"Blue Harbor", "夏の午後"}));
+    EXPECT_EQ(Text("cmbAlbum(2)"), "Blue Harbor");
+    EXPECT_EQ(Titles(*window->DBGrid2), QStringList({"Sunrise"}));
+    EXPECT_TRUE(window->cmdPrint1[1]->isEnabled());
+    EXPECT_FALSE(window->cmdPrint1[0]->isEnabled());
+
+    Pick(List("cmbAlbum(2)"), "夏の午後");
+    EXPECT_EQ(Titles(*window->DBGrid2), QStringList({"約束", "花火"}));
+    EXPECT_EQ(window->SqlText, sql::TracksOfAlbum("夏の午後", "森 健"));
+}
+
+TEST_F(CaldrinBrowse, TheEntryTabsListsOnlyRefillTheAlbums) {
+    MakeCatalogue();
+    Start();
+    PickOnTab(1, "cmbAlbum(1)", "Blue Harbor");
+    PickOnTab(3, "cmbartist(3)", "森 健");
+    EXPECT_EQ(Items("cmbAlbum(3)"), QStringList({"Blue Harbor", "夏の午後"}));
+    EXPECT_EQ(Text("cmbAlbum(3)"), "Blue Harbor");
+    EXPECT_EQ(window->SqlText, sql::AlbumsOfArtist("森 健"));
+    EXPECT_EQ(Titles(*window->DBGrid1), QStringList({"Rain"}));
+    EXPECT_TRUE(window->cmdPrint1[0]->isEnabled());
+
+    Pick(List("cmbAlbum(3)"), "夏の午後");
+    EXPECT_EQ(window->SqlText, sql::AlbumsOfArtist("森 健"));
+}
+
+TEST_F(CaldrinBrowse, AnAlbumWithNoTracksLeftEmptiesTheGridAndDisablesPrinting) {
+    MakeCatalogue();
+    Start();
+    PickOnTab(1, "cmbAlbum(1)", "夏の午後");
+    folder.Open()->Execute("DELETE FROM データレコード WHERE アルバム名 = 'Blue Harbor'");
+    Pick(List("cmbAlbum(1)"), "Blue Harbor");
+    EXPECT_EQ(Items("cmbartist(1)"), QStringList());
+    EXPECT_EQ(Text("cmbartist(1)"), "森 健") << "the text of the last refill stays";
+    EXPECT_EQ(window->DBGrid1->RowCount(), 0);
+    EXPECT_FALSE(window->cmdPrint1[0]->isEnabled());
+    EXPECT_FALSE(window->cmdPrint2[0]->isEnabled());
+}
+
+TEST_F(CaldrinBrowse, TypingAndChangingTabsRunNoQuery) {
+    MakeCatalogue();
+    Start();
+    PickOnTab(1, "cmbAlbum(1)", "夏の午後");
+    const QString shown = window->SqlText;
+    Type(List("cmbAlbum(1)"), "Blue Harbor");
+    QTest::keyClick(&List("cmbAlbum(1)"), Qt::Key_Return);
+    GoToTab(2);
+    GoToTab(1);
+    EXPECT_EQ(window->SqlText, shown);
+    EXPECT_EQ(Titles(*window->DBGrid1), QStringList({"約束", "花火"}));
+    EXPECT_EQ(window->PrevTab, 2);
+}
+
+TEST_F(CaldrinBrowse, TypedQuotesCannotBreakAQuery) {
+    MakeCatalogue();
+    Start();
+    PickOnTab(1, "cmbAlbum(1)", "Blue Harbor");
+    List("cmbAlbum(1)").SetText("x' OR '1'='1");
+    Pick(List("cmbartist(1)"), "Anna");
+    EXPECT_EQ(window->DBGrid1->RowCount(), 0);
+    EXPECT_FALSE(window->cmdPrint1[0]->isEnabled());
+    EXPECT_TRUE(Prompts().isEmpty());
+}
+
+} // namespace
