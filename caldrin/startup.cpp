@@ -15,7 +15,11 @@ frmCaldrin::frmCaldrin(QString programFolder)
     ConnectHandlers();
 }
 
-frmCaldrin::~frmCaldrin() = default;
+frmCaldrin::~frmCaldrin() {
+    // The controls outlive the members; none of their last signals may reach a handler.
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
+}
 
 void frmCaldrin::ConnectHandlers() {
     connect(SSTab1, &TabControl::Click, this, &frmCaldrin::SSTab1_Click);

@@ -2,27 +2,19 @@
 
 #include "recordset.h"
 
-#include <QKeyEvent>
 #include <QLineEdit>
 
 ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
-    // Enter on a typed text that equals an entry would select that entry; typing is never a pick.
-    lineEdit()->installEventFilter(this);
+    // A typed text equal to an entry would select that entry on Enter or when the field loses
+    // the focus; typing is never a pick.
+    disconnect(lineEdit(), SIGNAL(returnPressed()), this, nullptr);
+    disconnect(lineEdit(), SIGNAL(editingFinished()), this, nullptr);
     // An inline completer would turn a typed "Blue" into an existing "Blue Harbor" unasked.
     setCompleter(nullptr);
     setMaxVisibleItems(20);
     connect(this, &QComboBox::activated, this, &ComboBox::Click);
-}
-
-bool ComboBox::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == lineEdit() && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter)
-            return true;
-    }
-    return QComboBox::eventFilter(watched, event);
 }
 
 void ComboBox::Clear() {

@@ -25,9 +25,6 @@ public:
 
 signals:
     void Click();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 // Clears the lists, then gives each of them every value of the recordset's first field, row by

@@ -38,6 +38,8 @@ protected:
         window = std::make_unique<frmCaldrin>(folder.Path());
         ASSERT_TRUE(window->Form_Load());
         window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
     ComboBox& List(const char* name) { return *window->findChild<ComboBox*>(name); }
@@ -60,12 +62,8 @@ protected:
         for (auto [field, text] : {std::pair<QWidget*, QString>{&List("cmbartist(3)"), artist},
                                    {&List("cmbAlbum(3)"), album},
                                    {window->txtNo, number},
-                                   {window->txtName, title}}) {
-            field->setFocus();
-            QTest::keySequence(field, QKeySequence::SelectAll);
-            QTest::keyClick(field, Qt::Key_Delete);
-            Type(*field, text);
-        }
+                                   {window->txtName, title}})
+            Retype(*field, text);
     }
 
     // The titles a grid shows, top to bottom.

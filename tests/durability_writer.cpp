@@ -32,9 +32,8 @@ std::vector<qint64> TrackIds(Database& db) {
 }
 
 // Finds the track as the window's change and delete buttons do: by its ID in a fresh dynaset.
-std::shared_ptr<Recordset> BeginAtTrack(Database& db, qint64 id) {
+std::shared_ptr<Recordset> FindTrack(Database& db, qint64 id) {
     auto rs = db.OpenRecordset(statements::Table(), dbOpenDynaset);
-    db.BeginTrans();
     rs->FindFirst(statements::IdCriterion(QString::number(id)));
     return rs;
 }
@@ -42,7 +41,8 @@ std::shared_ptr<Recordset> BeginAtTrack(Database& db, qint64 id) {
 void Retitle(Database& db, qint64 id, const QString& title) {
     const QString report = QStringLiteral("E %1 %2").arg(id).arg(title);
     Say(QStringLiteral("? ") + report);
-    auto rs = BeginAtTrack(db, id);
+    auto rs = FindTrack(db, id);
+    db.BeginTrans();
     rs->Edit();
     rs->Fields(kTitleColumn) = title;
     rs->Update();
@@ -53,7 +53,9 @@ void Retitle(Database& db, qint64 id, const QString& title) {
 void Remove(Database& db, qint64 id) {
     const QString report = QStringLiteral("D %1").arg(id);
     Say(QStringLiteral("? ") + report);
-    BeginAtTrack(db, id)->Delete();
+    auto rs = FindTrack(db, id);
+    db.BeginTrans();
+    rs->Delete();
     db.CommitTrans();
     Say(report);
 }

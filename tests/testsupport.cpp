@@ -4,7 +4,10 @@
 #include "recordset.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QFile>
+#include <QInputMethodEvent>
+#include <QLineEdit>
 #include <QTest>
 
 CatalogueFolder::CatalogueFolder(Program program) : program_(program) {}
@@ -57,7 +60,28 @@ void Pick(ComboBox& list, const QString& entry) {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
 }
 
+namespace {
+
+QWidget& TextTarget(QWidget& field) {
+    auto* list = qobject_cast<QComboBox*>(&field);
+    return list ? *list->lineEdit() : field;
+}
+
+} // namespace
+
 void Type(QWidget& field, const QString& text) {
-    field.setFocus();
-    QTest::keyClicks(&field, text);
+    QWidget& target = TextTarget(field);
+    target.setFocus();
+    // Committed as an input method commits it, which is how Japanese text arrives.
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QApplication::sendEvent(&target, &commit);
+}
+
+void Retype(QWidget& field, const QString& text) {
+    QWidget& target = TextTarget(field);
+    target.setFocus();
+    QTest::keySequence(&target, QKeySequence::SelectAll);
+    QTest::keyClick(&target, Qt::Key_Delete);
+    Type(field, text);
 }

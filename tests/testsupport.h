@@ -43,5 +43,7 @@ class QAbstractButton;
 
 // Picks an entry of a drop-down list the way a user does: opens the list and clicks the entry.
 void Pick(ComboBox& list, const QString& entry);
-// Types into a control that has the keyboard focus after a click on it.
+// Types at the end of a field's text, as a user with the field focused does.
 void Type(QWidget& field, const QString& text);
+// Selects all of a field's text and types over it.
+void Retype(QWidget& field, const QString& text);
