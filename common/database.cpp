@@ -54,7 +54,7 @@ QString DescribeSqliteError(int code, const QString& detail) {
     case SQLITE_IOERR:
         return QStringLiteral("データベースファイルの読み書きに失敗しました。");
     case SQLITE_CONSTRAINT:
-        return QStringLiteral("値が列の型に合いません。");
+        return QStringLiteral("データベースの制約により保存できません (%1)。").arg(detail);
     default:
         return QStringLiteral("データベースのエラーです: %1").arg(detail);
     }
