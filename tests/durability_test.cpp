@@ -138,7 +138,7 @@ TEST(DurabilityTest, EveryCommittedChangeSurvivesAKill) {
                                            << differences.join(QLatin1Char('\n')).toStdString();
     }
     // Every kind of write must have been under fire, or the test proved nothing about it.
-    EXPECT_GT(ledger.Reported(QStringLiteral("A")), kRuns);
+    EXPECT_GT(ledger.Reported(QStringLiteral("A")), 0);
     EXPECT_GT(ledger.Reported(QStringLiteral("E")), 0);
     EXPECT_GT(ledger.Reported(QStringLiteral("D")), 0);
 }
