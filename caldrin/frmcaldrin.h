@@ -5,6 +5,7 @@
 #include "datagrid.h"
 #include "frmopen.h"
 #include "recordset.h"
+#include "reportdefinition.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -78,6 +79,9 @@ public:
     void cmdEdit2_Click();
     void cmdDel1_Click();
     void cmdDel2_Click();
+    void cmdSave_Click();
+    void cmdPrint1_Click(int Index);
+    void cmdPrint2_Click(int Index);
     void cmdClose_Click();
 
 protected:
@@ -119,6 +123,10 @@ private:
     void RefreshFromAlbumTab();
     void RefreshFromArtistTab();
     static bool GridHasRow(const DataGrid& grid);
+
+    // Title and print commands.
+    bool TitlesCanBeSaved();
+    void PrintLabel(report::Label label);
 
     // Start-up.
     void ShowProgress(double percent);

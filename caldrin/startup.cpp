@@ -24,6 +24,12 @@ frmCaldrin::~frmCaldrin() {
 void frmCaldrin::ConnectHandlers() {
     connect(SSTab1, &TabControl::Click, this, &frmCaldrin::SSTab1_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmCaldrin::cmdClose_Click);
+    for (int index = 0; index < 2; ++index) {
+        connect(cmdPrint1[index], &QPushButton::clicked, this,
+                [this, index] { Guarded([&] { cmdPrint1_Click(index); }); });
+        connect(cmdPrint2[index], &QPushButton::clicked, this,
+                [this, index] { Guarded([&] { cmdPrint2_Click(index); }); });
+    }
     for (int index = 0; index < 4; ++index) {
         connect(cmbAlbum[index], &ComboBox::Click, this,
                 [this, index] { Guarded([&] { cmbAlbum_Click(index); }); });
@@ -34,7 +40,7 @@ void frmCaldrin::ConnectHandlers() {
         {cmdTuika, &frmCaldrin::cmdTuika_Click}, {cmdUpdate, &frmCaldrin::cmdUpdate_Click},
         {cmdClear, &frmCaldrin::cmdClear_Click}, {cmdEdit1, &frmCaldrin::cmdEdit1_Click},
         {cmdEdit2, &frmCaldrin::cmdEdit2_Click}, {cmdDel1, &frmCaldrin::cmdDel1_Click},
-        {cmdDel2, &frmCaldrin::cmdDel2_Click}};
+        {cmdDel2, &frmCaldrin::cmdDel2_Click},   {cmdSave, &frmCaldrin::cmdSave_Click}};
     for (const auto& [button, handler] : commands)
         connect(button, &QPushButton::clicked, this,
                 [this, handler] { Guarded([&] { (this->*handler)(); }); });

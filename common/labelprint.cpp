@@ -1,0 +1,73 @@
+#include "labelprint.h"
+
+#include "msgbox.h"
+#include "recordset.h"
+
+#include <QFileInfo>
+#include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+namespace report {
+
+namespace {
+
+const QString kCheckTitle = QStringLiteral("確認");
+
+QString LabelTitle(Label label) {
+    return label == Label::Md ? QStringLiteral("MD ラベル") : QStringLiteral("カセットラベル");
+}
+
+} // namespace
+
+std::shared_ptr<const Snapshot> LoadRows(const QString& catalogue, Program program,
+                                         const QString& sql) {
+    auto db = tracktable::OpenCatalogue(catalogue, program, Database::Access::ReadOnly);
+    auto rows = std::dynamic_pointer_cast<const Snapshot>(db->OpenRecordset(sql, dbOpenSnapshot));
+    db->Close();
+    return rows;
+}
+
+void WritePdf(const PageRenderer& renderer, const QString& path) {
+    {
+        QPdfWriter pdf(path);
+        pdf.setCreator(QStringLiteral("Caldrin"));
+        pdf.setResolution(1440);
+        renderer.Print(pdf);
+    }
+    if (QFileInfo(path).size() == 0)
+        throw std::runtime_error(
+            QStringLiteral("%1 に書き込めませんでした。").arg(path).toStdString());
+}
+
+void PrintLabel(QWidget* parent, Program program, Label label, const QString& catalogue,
+                const QString& sql) {
+    std::shared_ptr<const Snapshot> rows;
+    try {
+        rows = LoadRows(catalogue, program, sql);
+    } catch (const std::exception& error) {
+        MsgBox(QString::fromUtf8(error.what()), vbOKOnly, kCheckTitle);
+        return;
+    }
+    if (rows->RecordCount() == 0) {
+        MsgBox(QStringLiteral("印刷する曲がありません。"), vbOKOnly, kCheckTitle);
+        return;
+    }
+    auto renderer = std::make_shared<PageRenderer>(LabelDefinition(program, label), rows);
+    auto* preview = new QPrintPreviewDialog(parent);
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    preview->setWindowTitle(LabelTitle(label));
+    preview->printer()->setFullPage(true);
+    preview->printer()->setPageSize(renderer->Paper());
+    QObject::connect(preview, &QPrintPreviewDialog::paintRequested, preview,
+                     [renderer](QPrinter* printer) {
+                         try {
+                             renderer->Print(*printer);
+                         } catch (const std::exception& error) {
+                             MsgBox(QString::fromUtf8(error.what()), vbOKOnly, kCheckTitle);
+                         }
+                     });
+    preview->show();
+}
+
+} // namespace report

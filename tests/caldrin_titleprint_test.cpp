@@ -1,0 +1,115 @@
+#include "caldrinwindow.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPrintPreviewDialog>
+
+namespace {
+
+class CaldrinTitlePrint : public CaldrinWindowTest {
+protected:
+    void SetUp() override {
+        CaldrinWindowTest::SetUp();
+        MakeCatalogue();
+        Start();
+    }
+    QByteArray TitleBytes() {
+        QFile file(folder.Path() + "/TITLE.TXT");
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void Save(const QString& title1, const QString& title2) {
+        GoToTab(4);
+        Retype(*window->txtTitle1, title1);
+        Retype(*window->txtTitle2, title2);
+        Click(window->cmdSave);
+    }
+    static QList<QPrintPreviewDialog*> Previews() {
+        QList<QPrintPreviewDialog*> previews;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* preview = qobject_cast<QPrintPreviewDialog*>(widget);
+                preview && preview->isVisible())
+                previews << preview;
+        }
+        return previews;
+    }
+};
+
+TEST_F(CaldrinTitlePrint, SavingWritesTheFileAndShowsTheTitlesOnTheStartTab) {
+    GoToTab(4);
+    Click(window->chkSyasen1);
+    Save("ＭＤライブラリー", "My, collection");
+    QByteArray expected = "\"\x82\x6c\x82\x63\x83\x89\x83\x43\x83\x75\x83\x89\x83\x8a\x81\x5b\"\r\n"
+                          "\"My, collection\"\r\n\"Y\"\r\n\"N\"\r\n";
+    EXPECT_EQ(TitleBytes(), expected);
+    EXPECT_EQ(window->SSTab1->Tab(), 0);
+    EXPECT_EQ(window->PrevTab, 4);
+    EXPECT_EQ(window->lblTitle2->text(), "My, collection");
+    EXPECT_TRUE(window->lblTitle1->font().italic());
+    EXPECT_TRUE(window->lblTitle1->font().bold());
+    EXPECT_FALSE(window->lblTitle2->font().italic());
+    EXPECT_EQ(window->SlantFlag1, "Y");
+
+    Click(window->chkSyasen1);
+    Save("", "");
+    EXPECT_EQ(TitleBytes(), QByteArray("\"\"\r\n\"\"\r\n\"N\"\r\n\"N\"\r\n"));
+    EXPECT_FALSE(window->lblTitle1->font().italic());
+    EXPECT_TRUE(window->lblTitle1->font().bold());
+}
+
+TEST_F(CaldrinTitlePrint, TitlesThatCouldNotBeReadBackAreRefusedAndTheOldFileKept) {
+    Save("Old", "Titles");
+    const QByteArray saved = TitleBytes();
+    Save("Say \"hi\"", "x");
+    Save("Café", "x");
+    EXPECT_EQ(Prompts().size(), 2);
+    EXPECT_EQ(TitleBytes(), saved);
+    EXPECT_EQ(window->lblTitle1->text(), "Old");
+    EXPECT_EQ(window->SSTab1->Tab(), 4);
+}
+
+TEST_F(CaldrinTitlePrint, AFailedSaveSaysSoAndChangesNothing) {
+    QDir(folder.Path()).mkdir("TITLE.TXT");
+    Save("New", "Titles");
+    EXPECT_EQ(Prompts().size(), 1);
+    EXPECT_EQ(window->lblTitle1->text(), "");
+    EXPECT_EQ(window->SSTab1->Tab(), 4);
+}
+
+TEST_F(CaldrinTitlePrint, PrintingOpensAPreviewOfTheLastQuery) {
+    PickOnTab(1, "cmbAlbum(1)", "夏の午後");
+    Click(window->cmdPrint1[0]);
+    auto previews = Previews();
+    ASSERT_EQ(previews.size(), 1);
+    EXPECT_EQ(previews[0]->windowTitle(), "MD ラベル");
+    previews[0]->close();
+    QApplication::processEvents();
+
+    Click(window->cmdPrint2[0]);
+    previews = Previews();
+    ASSERT_EQ(previews.size(), 1);
+    EXPECT_EQ(previews[0]->windowTitle(), "カセットラベル");
+    previews[0]->close();
+    EXPECT_TRUE(Prompts().isEmpty());
+}
+
+TEST_F(CaldrinTitlePrint, ALabelOfNothingIsToldNotPrinted) {
+    PickOnTab(1, "cmbAlbum(1)", "夏の午後");
+    folder.Open()->Execute("DELETE FROM データレコード");
+    Click(window->cmdPrint1[0]);
+    EXPECT_TRUE(Previews().isEmpty());
+    const auto boxes = MessageBox::TakeShown();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].title, "確認");
+}
+
+TEST_F(CaldrinTitlePrint, TheLabelReadsTheWindowsCatalogueWhereverTheProgramStarted) {
+    PickOnTab(2, "cmbartist(2)", "Anna");
+    QDir::setCurrent(QDir::tempPath());
+    Click(window->cmdPrint1[1]);
+    EXPECT_EQ(Previews().size(), 1);
+    EXPECT_TRUE(Prompts().isEmpty());
+    for (auto* preview : Previews())
+        preview->close();
+}
+
+} // namespace
