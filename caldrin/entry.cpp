@@ -111,28 +111,29 @@ void frmCaldrin::cmdUpdate_Click() {
         ReturnToArtistTab();
 }
 
+// The artist tab's lists take the corrected row's artist and album; the entry lists are left
+// without text.
+void frmCaldrin::ShowCorrectedRowOnArtistTab() {
+    SavedText1 = cmbartist[3]->Text();
+    FillList(AllArtists(), {cmbartist[2], cmbartist[3]});
+    cmbartist[2]->SetText(SavedText1);
+    SavedText2 = cmbAlbum[3]->Text();
+    FillList(caldrin::AlbumsOfArtist(cmbartist[2]->Text()), {cmbAlbum[2], cmbAlbum[3]});
+    cmbAlbum[2]->SetText(SavedText2);
+}
+
 void frmCaldrin::ReturnToAlbumTab() {
     FillList(caldrin::AllAlbums(), {cmbAlbum[1]});
     cmbAlbum[1]->SetText(cmbAlbum[3]->Text());
     FillList(caldrin::ArtistsOfAlbum(cmbAlbum[1]->Text()), {cmbartist[1]});
     cmbartist[1]->SetText(cmbartist[3]->Text());
-    SavedText1 = cmbartist[3]->Text();
-    FillList(AllArtists(), {cmbartist[2], cmbartist[3]});
-    cmbartist[2]->SetText(SavedText1);
-    SavedText2 = cmbAlbum[3]->Text();
-    FillList(caldrin::AlbumsOfArtist(cmbartist[2]->Text()), {cmbAlbum[2], cmbAlbum[3]});
-    cmbAlbum[2]->SetText(SavedText2);
+    ShowCorrectedRowOnArtistTab();
     BindTracks({Data1, Data2}, cmbAlbum[2]->Text(), cmbartist[2]->Text());
     SSTab1->SetTab(1);
 }
 
 void frmCaldrin::ReturnToArtistTab() {
-    SavedText1 = cmbartist[3]->Text();
-    FillList(AllArtists(), {cmbartist[2], cmbartist[3]});
-    cmbartist[2]->SetText(SavedText1);
-    SavedText2 = cmbAlbum[3]->Text();
-    FillList(caldrin::AlbumsOfArtist(cmbartist[2]->Text()), {cmbAlbum[2], cmbAlbum[3]});
-    cmbAlbum[2]->SetText(SavedText2);
+    ShowCorrectedRowOnArtistTab();
     FillList(caldrin::AllAlbums(), {cmbAlbum[1]});
     cmbAlbum[1]->SetText(SavedText2);
     FillList(caldrin::ArtistsOfAlbum(cmbAlbum[1]->Text()), {cmbartist[1]});

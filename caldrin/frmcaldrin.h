@@ -113,6 +113,7 @@ private:
     void WriteEntryFields();
     void PrepareNextTrack();
     void ShowAddedTrack();
+    void ShowCorrectedRowOnArtistTab();
     void ReturnToAlbumTab();
     void ReturnToArtistTab();
 

@@ -1,11 +1,7 @@
-#include "frmcaldrin.h"
-#include "msgbox.h"
+#include "caldrinwindow.h"
 #include "statements.h"
-#include "testsupport.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -16,41 +12,7 @@ QByteArray TitleFile(const QStringList& values) {
     return bytes;
 }
 
-class CaldrinStartup : public testing::Test {
-protected:
-    void SetUp() override {
-        previousFolder_ = QDir::currentPath();
-        QDir::setCurrent(folder.Path());
-        MessageBox::TakeShown();
-    }
-    void TearDown() override { QDir::setCurrent(previousFolder_); }
-
-    void MakeCatalogue() {
-        folder.CreateEmpty();
-        auto db = folder.Open();
-        AddAlbumTrack(*db, "森 健", "夏の午後", 2, "約束");
-        AddAlbumTrack(*db, "森 健", "Blue Harbor", 1, "Sunrise");
-        AddAlbumTrack(*db, "ｷﾑﾗ Trio", "夏の午後", 1, "ﾒﾛﾃﾞｨｰ");
-        AddAlbumTrack(*db, "Anna", "Blue Harbor", 3, "Rain");
-    }
-
-    // Builds the window and runs its load, noting every value the splash's bar shows.
-    bool Load() {
-        window = std::make_unique<frmCaldrin>(folder.Path());
-        QObject::connect(window->Splash()->pbOpen, &ProgressBar::ValueSet,
-                         [this](double value) { progress << value; });
-        return window->Form_Load();
-    }
-
-    ComboBox& List(const char* name) { return *window->findChild<ComboBox*>(name); }
-
-    CatalogueFolder folder;
-    std::unique_ptr<frmCaldrin> window;
-    QList<double> progress;
-
-private:
-    QString previousFolder_;
-};
+using CaldrinStartup = CaldrinWindowTest;
 
 TEST_F(CaldrinStartup, ShowsTheCatalogueOnTheStartTab) {
     MakeCatalogue();

@@ -34,9 +34,17 @@ protected:
         AddAlbumTrack(*db, "Anna", "Blue Harbor", 3, "Rain");
     }
 
-    void Start() {
+    // Builds the window and runs its load, noting every value the splash's bar shows.
+    bool Load() {
         window = std::make_unique<frmCaldrin>(folder.Path());
-        ASSERT_TRUE(window->Form_Load());
+        progress.clear();
+        QObject::connect(window->Splash()->pbOpen, &ProgressBar::ValueSet,
+                         [this](double value) { progress << value; });
+        return window->Form_Load();
+    }
+
+    void Start() {
+        ASSERT_TRUE(Load());
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -86,6 +94,7 @@ protected:
 
     CatalogueFolder folder;
     std::unique_ptr<frmCaldrin> window;
+    QList<double> progress;
 
 private:
     QString previousFolder_;
