@@ -1,9 +1,7 @@
 #include "columnname.h"
 
-namespace {
-
-QString Narrowed(const QString& name) {
-    QString out = name;
+QString HalfWidth(const QString& text) {
+    QString out = text;
     for (QChar& c : out) {
         const char16_t u = c.unicode();
         if (u >= 0xFF01 && u <= 0xFF5E)
@@ -14,10 +12,8 @@ QString Narrowed(const QString& name) {
     return out;
 }
 
-} // namespace
-
 bool SameColumnName(const QString& a, const QString& b) {
-    return Narrowed(a).compare(Narrowed(b), Qt::CaseInsensitive) == 0;
+    return HalfWidth(a).compare(HalfWidth(b), Qt::CaseInsensitive) == 0;
 }
 
 int FindColumn(const QStringList& columns, const QString& name) {

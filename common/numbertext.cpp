@@ -1,5 +1,7 @@
 #include "numbertext.h"
 
+#include "columnname.h"
+
 #include <QRegularExpression>
 #include <cmath>
 
@@ -12,9 +14,9 @@ constexpr double kLargestPlainWhole = 1e15;
 
 std::optional<double> ParseNumber(const QString& text) {
     static const QRegularExpression plain(
-        QStringLiteral(R"(^\s*[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?\s*$)"));
-    // Compatibility folding turns full-width digits, signs, point and blanks into ASCII ones.
-    const QString folded = text.normalized(QString::NormalizationForm_KC);
+        QStringLiteral(R"(^[ \t]*[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?[ \t]*$)"));
+    // A Japanese input method types full-width digits, signs and points.
+    const QString folded = HalfWidth(text);
     if (!plain.match(folded).hasMatch())
         return std::nullopt;
     bool ok = false;

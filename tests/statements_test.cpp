@@ -61,7 +61,8 @@ TEST(NumberText, AcceptsPlainDecimalNotationOnly) {
     for (const char* text : {"7", "007", " 12 ", "-3", "+4", "1.5", ".5", "5.", "1e3", "2.5E-1",
                              "７", "１．５", "－２"})
         EXPECT_TRUE(ParseNumber(QString::fromUtf8(text))) << text;
-    for (const char* text : {"", " ", "7a", "abc", "1,000", "1e", "--1", "1e999", "0x10", "七"})
+    for (const char* text :
+         {"", " ", "7a", "abc", "1,000", "1e", "--1", "1e999", "0x10", "七", "①", "²"})
         EXPECT_FALSE(ParseNumber(QString::fromUtf8(text))) << text;
     EXPECT_EQ(*ParseNumber("１２"), 12);
 }
