@@ -17,6 +17,11 @@ using CaldrinStartup = CaldrinWindowTest;
 TEST_F(CaldrinStartup, ShowsTheCatalogueOnTheStartTab) {
     MakeCatalogue();
     folder.WriteFile("TITLE.TXT", TitleFile({"ABC", "DEF", "Y", "N"}));
+    window = std::make_unique<frmCaldrin>(folder.Path());
+    const frmOpen& splash = *window->Splash();
+    EXPECT_EQ(splash.Label2->text(), "CALDRIN");
+    EXPECT_EQ(splash.Label1->text(), "Ver 6.0");
+    EXPECT_EQ(splash.palette().color(QPalette::Window), QColor(128, 128, 255));
     ASSERT_TRUE(Load());
     EXPECT_EQ(progress, QList<double>({10, 20, 50, 80, 100}));
     EXPECT_EQ(window->Splash(), nullptr);
