@@ -1,0 +1,160 @@
+#include "benchsupport.h"
+
+#include "appsetup.h"
+#include "democatalogue.h"
+#include "msgbox.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <stdexcept>
+
+namespace bench {
+
+namespace {
+
+std::vector<qint64> Sizes(const QStringList& args) {
+    if (args.isEmpty())
+        return {1000, 100000, 1000000};
+    std::vector<qint64> sizes;
+    for (const QString& arg : args) {
+        bool ok = false;
+        const qint64 tracks = arg.toLongLong(&ok);
+        if (!ok || tracks <= 0)
+            throw std::invalid_argument("track counts must be positive whole numbers: " +
+                                        arg.toStdString());
+        sizes.push_back(tracks);
+    }
+    return sizes;
+}
+
+} // namespace
+
+QTextStream& Out() {
+    static QTextStream out(stdout);
+    return out;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double ElapsedMs(const std::function<void()>& work) {
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+double MedianMs(const std::function<double()>& timedRun) {
+    std::vector<double> times;
+    for (int i = 0; i < kRepetitions; ++i)
+        times.push_back(timedRun());
+    return Median(times);
+}
+
+Catalogue::Catalogue(qint64 tracks)
+    : path_(tracktable::FilePath(folder_.path(), Program::Caldrin)) {
+    if (!folder_.isValid())
+        throw std::runtime_error(folder_.errorString().toStdString());
+    democatalogue::Create(path_, Program::Caldrin, tracks);
+    QDir::setCurrent(folder_.path());
+}
+
+SqliteHandle OpenBare(const QString& path, int flags) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
+    SqliteHandle db(raw);
+    if (rc != SQLITE_OK)
+        throw std::runtime_error(sqlite3_errstr(rc));
+    return db;
+}
+
+StatementHandle PrepareBare(sqlite3* db, const QString& sql) {
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &raw, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sqlite3_errmsg(db));
+    return StatementHandle(raw);
+}
+
+qint64 ReadRows(sqlite3* db, sqlite3_stmt* stmt) {
+    const int width = sqlite3_column_count(stmt);
+    qint64 rows = 0;
+    int rc;
+    for (; (rc = sqlite3_step(stmt)) == SQLITE_ROW; ++rows) {
+        for (int column = 0; column < width; ++column)
+            sqlite3_column_text(stmt, column);
+    }
+    if (rc != SQLITE_DONE)
+        throw std::runtime_error(sqlite3_errmsg(db));
+    return rows;
+}
+
+qint64 ReadAll(sqlite3* db, const QString& sql) {
+    return ReadRows(db, PrepareBare(db, sql).get());
+}
+
+QStringList FirstColumn(sqlite3* db, const QString& sql) {
+    const StatementHandle stmt = PrepareBare(db, sql);
+    QStringList values;
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW)
+        values << QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0)));
+    if (rc != SQLITE_DONE)
+        throw std::runtime_error(sqlite3_errmsg(db));
+    return values;
+}
+
+void ResultTable::PrintHeader() const {
+    QStringList titles;
+    for (const Column& column : columns_)
+        titles << column.title;
+    PrintRow(titles);
+}
+
+void ResultTable::PrintRow(const QStringList& cells, const QString& remark) const {
+    QStringList padded;
+    for (size_t i = 0; i < columns_.size(); ++i)
+        padded << cells.value(int(i)).rightJustified(columns_[i].width);
+    Out() << padded.join(QLatin1Char(' ')) << remark << '\n';
+    // Rows appear as they are measured, not when the run ends.
+    Out().flush();
+}
+
+QString Verdict(qint64 tracks, bool targetsMet) {
+    if (tracks != kTargetTracks)
+        return {};
+    return targetsMet ? QStringLiteral("  targets met") : QStringLiteral("  TARGETS MISSED");
+}
+
+QString Ms(double ms) {
+    return QString::number(ms, 'f', 2);
+}
+
+QString Ratio(double ratio) {
+    return QString::number(ratio, 'f', 2);
+}
+
+int Run(int argc, char* argv[], const char* name,
+        const std::function<void(const std::vector<qint64>& sizes)>& body) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    SetUpApplication(app);
+    // A failure is reported here rather than waiting in a message box nobody sees.
+    MessageBox::SetTestMode(true);
+    try {
+        body(Sizes(app.arguments().mid(1)));
+    } catch (const std::exception& error) {
+        QTextStream(stderr) << name << ": " << QString::fromUtf8(error.what()) << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace bench

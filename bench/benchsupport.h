@@ -1,0 +1,76 @@
+#pragma once
+
+#include "sqlitehandle.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <functional>
+#include <vector>
+
+// What every benchmark of the programs shares: the catalogues, the timing, SQLite alone to
+// compare with, and the table of results.
+namespace bench {
+
+inline constexpr int kRepetitions = 5;
+// The size the targets are judged at.
+inline constexpr qint64 kTargetTracks = 100000;
+
+QTextStream& Out();
+
+double Median(std::vector<double> values);
+double ElapsedMs(const std::function<void()>& work);
+// Each run times itself, so it can leave out what it has to prepare.
+double MedianMs(const std::function<double()>& timedRun);
+
+// A demo catalogue of the album program in a folder of its own, which is also made the current
+// folder: TITLE.TXT is read from there, and an empty folder keeps a stray one out.
+class Catalogue {
+public:
+    explicit Catalogue(qint64 tracks);
+    QString Folder() const { return folder_.path(); }
+    const QString& Path() const { return path_; }
+
+private:
+    QTemporaryDir folder_;
+    QString path_;
+};
+
+SqliteHandle OpenBare(const QString& path, int flags);
+StatementHandle PrepareBare(sqlite3* db, const QString& sql);
+// Steps a prepared statement to its end, fetching every column of every row as the window's
+// recordsets do; returns how many rows there were.
+qint64 ReadRows(sqlite3* db, sqlite3_stmt* stmt);
+qint64 ReadAll(sqlite3* db, const QString& sql);
+// The first column of every row, for choosing what to work on.
+QStringList FirstColumn(sqlite3* db, const QString& sql);
+
+// Right-aligned columns of fixed width; a row may end in a remark beyond the last column.
+class ResultTable {
+public:
+    struct Column {
+        QString title;
+        int width;
+    };
+    explicit ResultTable(std::vector<Column> columns) : columns_(std::move(columns)) {}
+    void PrintHeader() const;
+    void PrintRow(const QStringList& cells, const QString& remark = {}) const;
+
+private:
+    std::vector<Column> columns_;
+};
+
+// The remark on a row of the size the targets are judged at; none on other rows.
+QString Verdict(qint64 tracks, bool targetsMet);
+
+QString Ms(double ms);
+QString Ratio(double ratio);
+
+// Sets up a QApplication on the offscreen platform and hands the body the catalogue sizes asked
+// for on the command line (default: 1,000, 100,000 and 1,000,000 tracks). Message boxes are
+// answered without being shown, and a failure is reported on stderr. Returns main's exit code.
+int Run(int argc, char* argv[], const char* name,
+        const std::function<void(const std::vector<qint64>& sizes)>& body);
+
+} // namespace bench
