@@ -3,6 +3,7 @@
 #include "recordset.h"
 
 #include <QLineEdit>
+#include <QStringListModel>
 
 ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
@@ -14,11 +15,14 @@ ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
     // An inline completer would turn a typed "Blue" into an existing "Blue Harbor" unasked.
     setCompleter(nullptr);
     setMaxVisibleItems(20);
+    // Whole lists arrive at once; a string list takes them in one step, not one item at a time.
+    entries_ = new QStringListModel(this);
+    setModel(entries_);
     connect(this, &QComboBox::activated, this, &ComboBox::Click);
 }
 
 void ComboBox::Clear() {
-    clear();
+    entries_->setStringList({});
     clearEditText();
 }
 
@@ -26,18 +30,13 @@ void ComboBox::AddItems(const QStringList& items) {
     // A plain combo box selects the first item added to an empty list and shows it; keep the
     // text as it was instead.
     const QString text = currentText();
-    addItems(items);
+    entries_->setStringList(entries_->stringList() + items);
     if (currentIndex() != -1)
         setCurrentIndex(-1);
     setEditText(text);
 }
 
-QStringList ComboBox::Items() const {
-    QStringList items;
-    for (int i = 0; i < count(); ++i)
-        items << itemText(i);
-    return items;
-}
+QStringList ComboBox::Items() const { return entries_->stringList(); }
 
 QStringList FillLists(Recordset& rs, std::initializer_list<ComboBox*> lists) {
     QStringList values;

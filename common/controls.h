@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QStringListModel>
 #include <QProgressBar>
 #include <QStringList>
 #include <QTabWidget>
@@ -25,6 +26,9 @@ public:
 
 signals:
     void Click();
+
+private:
+    QStringListModel* entries_;
 };
 
 // Clears the lists, then gives each of them every value of the recordset's first field, row by
