@@ -36,7 +36,9 @@ void ComboBox::AddItems(const QStringList& items) {
     setEditText(text);
 }
 
-QStringList ComboBox::Items() const { return entries_->stringList(); }
+QStringList ComboBox::Items() const {
+    return entries_->stringList();
+}
 
 QStringList FillLists(Recordset& rs, std::initializer_list<ComboBox*> lists) {
     QStringList values;

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QComboBox>
-#include <QStringListModel>
 #include <QProgressBar>
 #include <QStringList>
+#include <QStringListModel>
 #include <QTabWidget>
 #include <initializer_list>
 

@@ -60,8 +60,7 @@ void PageRenderer::StartPage(qint64 row) {
 
 void PageRenderer::Layout() {
     // Whole points would round A4 to 16840 twips; millimetres keep it at 16838.
-    const Distance paperHeight =
-        Distance::Millimetres(paper_.size(QPageSize::Millimeter).height());
+    const Distance paperHeight = Distance::Millimetres(paper_.size(QPageSize::Millimeter).height());
     const Distance bottom = paperHeight - definition_.margins.bottom;
     const Distance detailsEnd = bottom - definition_.pageFooter.height;
     const Distance detailsStart = definition_.margins.top + definition_.pageHeader.height;
