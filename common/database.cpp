@@ -102,9 +102,12 @@ StatementHandle Database::Prepare(const QString& sql) const {
 }
 
 void Database::Execute(const QString& sql) {
-    StatementHandle stmt = Prepare(sql);
+    RunToEnd(Prepare(sql).get());
+}
+
+void Database::RunToEnd(sqlite3_stmt* stmt) const {
     int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE)
         Fail(rc);

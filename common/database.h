@@ -34,6 +34,8 @@ public:
     const QString& Path() const { return path_; }
     sqlite3* Handle() const;
     StatementHandle Prepare(const QString& sql) const;
+    // Steps a prepared statement to its end, its rows unread.
+    void RunToEnd(sqlite3_stmt* stmt) const;
     [[noreturn]] void Fail(int code) const;
 
 private:

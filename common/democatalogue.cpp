@@ -76,10 +76,8 @@ public:
             BindText(3, track.title);
             BindText(4, track.artist);
         }
-        const int rc = sqlite3_step(stmt);
+        db_.RunToEnd(stmt);
         sqlite3_reset(stmt);
-        if (rc != SQLITE_DONE)
-            db_.Fail(rc);
     }
 
 private:

@@ -56,15 +56,6 @@ bool IsNumericType(const QString& declared) {
     return false;
 }
 
-// Steps a statement that returns no rows or whose rows are not wanted.
-void Run(const Database& db, sqlite3_stmt* stmt) {
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE)
-        db.Fail(rc);
-}
-
 } // namespace
 
 QVariant Field::Value() const {
@@ -306,7 +297,7 @@ void Dynaset::Insert() {
     StatementHandle stmt = db_.Prepare(sql);
     for (int i = 0; i < values.size(); ++i)
         Bind(stmt.get(), i + 1, values[i]);
-    Run(db_, stmt.get());
+    db_.RunToEnd(stmt.get());
 }
 
 void Dynaset::Rewrite() {
@@ -326,7 +317,7 @@ void Dynaset::Rewrite() {
     for (int i = 0; i < values.size(); ++i)
         Bind(stmt.get(), i + 1, values[i]);
     sqlite3_bind_int64(stmt.get(), int(values.size()) + 1, *current_);
-    Run(db_, stmt.get());
+    db_.RunToEnd(stmt.get());
     // The row may have gone since it was found: then nothing was written, and the caller hears so.
     if (sqlite3_changes(db_.Handle()) != 1)
         NoCurrentRecord();
@@ -339,7 +330,7 @@ void Dynaset::Delete() {
         db_.Prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
                         .arg(Identifier(table_), Identifier(columns_[keyColumn_])));
     sqlite3_bind_int64(stmt.get(), 1, *current_);
-    Run(db_, stmt.get());
+    db_.RunToEnd(stmt.get());
     const bool deleted = sqlite3_changes(db_.Handle()) == 1;
     current_.reset();
     if (!deleted)
