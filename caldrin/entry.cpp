@@ -53,14 +53,7 @@ void frmCaldrin::cmdTuika_Click() {
 
     FillList(caldrin::AllAlbums(), {cmbAlbum[1]});
     FillList(caldrin::ArtistsOfAlbum(cmbAlbum[3]->Text()), {cmbartist[1]});
-    SavedText1 = cmbartist[3]->Text();
-    FillList(AllArtists(), {cmbartist[2], cmbartist[3]});
-    cmbartist[2]->SetText(SavedText1);
-    cmbartist[3]->SetText(SavedText1);
-    SavedText1 = cmbAlbum[3]->Text();
-    FillList(caldrin::AlbumsOfArtist(cmbartist[3]->Text()), {cmbAlbum[2], cmbAlbum[3]});
-    cmbAlbum[2]->SetText(SavedText1);
-    cmbAlbum[3]->SetText(SavedText1);
+    RefillArtistTabFromEntry(EntryTexts::Keep);
 
     if (chkRenzoku->checkState() == Qt::Checked)
         PrepareNextTrack();
@@ -111,15 +104,19 @@ void frmCaldrin::cmdUpdate_Click() {
         ReturnToArtistTab();
 }
 
-// The artist tab's lists take the corrected row's artist and album; the entry lists are left
-// without text.
-void frmCaldrin::ShowCorrectedRowOnArtistTab() {
+// The artist tab's lists and the entry lists are refilled, and the artist tab takes the artist and
+// album of the entry; SavedText1 and SavedText2 keep them for the steps that follow.
+void frmCaldrin::RefillArtistTabFromEntry(EntryTexts entry) {
     SavedText1 = cmbartist[3]->Text();
     FillList(AllArtists(), {cmbartist[2], cmbartist[3]});
     cmbartist[2]->SetText(SavedText1);
+    if (entry == EntryTexts::Keep)
+        cmbartist[3]->SetText(SavedText1);
     SavedText2 = cmbAlbum[3]->Text();
     FillList(caldrin::AlbumsOfArtist(cmbartist[2]->Text()), {cmbAlbum[2], cmbAlbum[3]});
     cmbAlbum[2]->SetText(SavedText2);
+    if (entry == EntryTexts::Keep)
+        cmbAlbum[3]->SetText(SavedText2);
 }
 
 void frmCaldrin::ReturnToAlbumTab() {
@@ -127,13 +124,13 @@ void frmCaldrin::ReturnToAlbumTab() {
     cmbAlbum[1]->SetText(cmbAlbum[3]->Text());
     FillList(caldrin::ArtistsOfAlbum(cmbAlbum[1]->Text()), {cmbartist[1]});
     cmbartist[1]->SetText(cmbartist[3]->Text());
-    ShowCorrectedRowOnArtistTab();
+    RefillArtistTabFromEntry(EntryTexts::Clear);
     BindTracks({Data1, Data2}, cmbAlbum[2]->Text(), cmbartist[2]->Text());
     SSTab1->SetTab(1);
 }
 
 void frmCaldrin::ReturnToArtistTab() {
-    ShowCorrectedRowOnArtistTab();
+    RefillArtistTabFromEntry(EntryTexts::Clear);
     FillList(caldrin::AllAlbums(), {cmbAlbum[1]});
     cmbAlbum[1]->SetText(SavedText2);
     FillList(caldrin::ArtistsOfAlbum(cmbAlbum[1]->Text()), {cmbartist[1]});

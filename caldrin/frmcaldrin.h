@@ -99,6 +99,10 @@ private:
     // Runs a handler so that a failure of the catalogue is undone, told to the user, and never
     // ends the program.
     void Guarded(const std::function<void()>& handler);
+    template <typename Control, typename Signal>
+    void Route(Control* control, Signal signal, std::function<void()> handler) {
+        connect(control, signal, this, [this, handler] { Guarded(handler); });
+    }
 
     // Browsing.
     void OpenQuery(const QString& sql);
@@ -113,7 +117,8 @@ private:
     void WriteEntryFields();
     void PrepareNextTrack();
     void ShowAddedTrack();
-    void ShowCorrectedRowOnArtistTab();
+    enum class EntryTexts { Keep, Clear };
+    void RefillArtistTabFromEntry(EntryTexts entry);
     void ReturnToAlbumTab();
     void ReturnToArtistTab();
 

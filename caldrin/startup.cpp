@@ -25,16 +25,12 @@ void frmCaldrin::ConnectHandlers() {
     connect(SSTab1, &TabControl::Click, this, &frmCaldrin::SSTab1_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmCaldrin::cmdClose_Click);
     for (int index = 0; index < 2; ++index) {
-        connect(cmdPrint1[index], &QPushButton::clicked, this,
-                [this, index] { Guarded([&] { cmdPrint1_Click(index); }); });
-        connect(cmdPrint2[index], &QPushButton::clicked, this,
-                [this, index] { Guarded([&] { cmdPrint2_Click(index); }); });
+        Route(cmdPrint1[index], &QPushButton::clicked, [this, index] { cmdPrint1_Click(index); });
+        Route(cmdPrint2[index], &QPushButton::clicked, [this, index] { cmdPrint2_Click(index); });
     }
     for (int index = 0; index < 4; ++index) {
-        connect(cmbAlbum[index], &ComboBox::Click, this,
-                [this, index] { Guarded([&] { cmbAlbum_Click(index); }); });
-        connect(cmbartist[index], &ComboBox::Click, this,
-                [this, index] { Guarded([&] { cmbartist_Click(index); }); });
+        Route(cmbAlbum[index], &ComboBox::Click, [this, index] { cmbAlbum_Click(index); });
+        Route(cmbartist[index], &ComboBox::Click, [this, index] { cmbartist_Click(index); });
     }
     const std::pair<QPushButton*, void (frmCaldrin::*)()> commands[] = {
         {cmdTuika, &frmCaldrin::cmdTuika_Click}, {cmdUpdate, &frmCaldrin::cmdUpdate_Click},
@@ -42,8 +38,7 @@ void frmCaldrin::ConnectHandlers() {
         {cmdEdit2, &frmCaldrin::cmdEdit2_Click}, {cmdDel1, &frmCaldrin::cmdDel1_Click},
         {cmdDel2, &frmCaldrin::cmdDel2_Click},   {cmdSave, &frmCaldrin::cmdSave_Click}};
     for (const auto& [button, handler] : commands)
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { Guarded([&] { (this->*handler)(); }); });
+        Route(button, &QPushButton::clicked, [this, handler = handler] { (this->*handler)(); });
 }
 
 void frmCaldrin::Guarded(const std::function<void()>& handler) {
