@@ -116,7 +116,11 @@ void Database::RunToEnd(sqlite3_stmt* stmt) const {
 std::shared_ptr<Recordset> Database::OpenRecordset(const QString& source, RecordsetType type) {
     if (type == dbOpenDynaset)
         return std::make_shared<Dynaset>(*this, source);
-    return std::make_shared<Snapshot>(*this, source);
+    return OpenSnapshot(source);
+}
+
+std::shared_ptr<Snapshot> Database::OpenSnapshot(const QString& sql) {
+    return std::make_shared<Snapshot>(*this, sql);
 }
 
 void Database::BeginTrans() {

@@ -7,6 +7,7 @@
 #include <memory>
 
 class Recordset;
+class Snapshot;
 
 enum RecordsetType { dbOpenDynaset = 2, dbOpenSnapshot = 4 };
 
@@ -23,6 +24,7 @@ public:
     static std::unique_ptr<Database> CreateDatabase(const QString& path);
 
     std::shared_ptr<Recordset> OpenRecordset(const QString& source, RecordsetType type);
+    std::shared_ptr<Snapshot> OpenSnapshot(const QString& sql);
     void BeginTrans();
     void CommitTrans();
     // Undoes the open transaction, if any; safe to call on every error path.

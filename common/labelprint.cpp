@@ -3,7 +3,6 @@
 #include "msgbox.h"
 #include "recordset.h"
 
-#include <QFileInfo>
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -23,21 +22,22 @@ QString LabelTitle(Label label) {
 std::shared_ptr<const Snapshot> LoadRows(const QString& catalogue, Program program,
                                          const QString& sql) {
     auto db = tracktable::OpenCatalogue(catalogue, program, Database::Access::ReadOnly);
-    auto rows = std::dynamic_pointer_cast<const Snapshot>(db->OpenRecordset(sql, dbOpenSnapshot));
+    auto rows = db->OpenSnapshot(sql);
     db->Close();
     return rows;
 }
 
 void WritePdf(const PageRenderer& renderer, const QString& path) {
-    {
-        QPdfWriter pdf(path);
-        pdf.setCreator(QStringLiteral("Caldrin"));
-        pdf.setResolution(1440);
+    QPdfWriter pdf(path);
+    pdf.setCreator(QStringLiteral("Caldrin"));
+    // One dot a twip: the layout reaches the file unscaled.
+    pdf.setResolution(int(Distance::kPerInch));
+    try {
         renderer.Print(pdf);
-    }
-    if (QFileInfo(path).size() == 0)
+    } catch (const std::runtime_error&) {
         throw std::runtime_error(
             QStringLiteral("%1 に書き込めませんでした。").arg(path).toStdString());
+    }
 }
 
 void PrintLabel(QWidget* parent, Program program, Label label, const QString& catalogue,
