@@ -64,10 +64,11 @@ void PageRenderer::Layout() {
     const Distance bottom = paperHeight - definition_.margins.bottom;
     const Distance detailsEnd = bottom - definition_.pageFooter.height;
     const Distance detailsStart = definition_.margins.top + definition_.pageHeader.height;
+    // Starting at the end of a page makes the first row open the first page.
     Distance y = detailsEnd;
     for (qint64 row = 0; row < rows_->RecordCount(); ++row) {
         // A band that would run into the footer starts a new page, headed by its own row.
-        if (y + definition_.detail.height > detailsEnd || pages_.isEmpty()) {
+        if (y + definition_.detail.height > detailsEnd) {
             if (!pages_.isEmpty())
                 PlaceBand(definition_.pageFooter, row - 1, detailsEnd);
             StartPage(row);
