@@ -13,11 +13,15 @@ QStringList frmCaldrin::FillList(const QString& sql, std::initializer_list<Combo
     return FillLists(*rsTrack, lists);
 }
 
-void frmCaldrin::BindTracks(std::initializer_list<DataControl*> grids, const QString& album,
-                            const QString& artist) {
-    OpenQuery(caldrin::TracksOfAlbum(album, artist));
+void frmCaldrin::BindQuery(std::initializer_list<DataControl*> grids, const QString& sql) {
+    OpenQuery(sql);
     for (DataControl* grid : grids)
         grid->SetRecordset(rsTrack);
+}
+
+void frmCaldrin::BindTracks(std::initializer_list<DataControl*> grids, const QString& album,
+                            const QString& artist) {
+    BindQuery(grids, caldrin::TracksOfAlbum(album, artist));
 }
 
 void frmCaldrin::RefillKeepingFirst(ComboBox& list) {

@@ -107,6 +107,8 @@ private:
     // Browsing.
     void OpenQuery(const QString& sql);
     QStringList FillList(const QString& sql, std::initializer_list<ComboBox*> lists);
+    // Every grid named shows the one result of the query.
+    void BindQuery(std::initializer_list<DataControl*> grids, const QString& sql);
     void BindTracks(std::initializer_list<DataControl*> grids, const QString& album,
                     const QString& artist);
     void RefillKeepingFirst(ComboBox& list);

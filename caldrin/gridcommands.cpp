@@ -92,9 +92,7 @@ void frmCaldrin::RefreshFromAlbumTab() {
 }
 
 void frmCaldrin::RefreshFromArtistTab() {
-    OpenQuery(caldrin::TracksOfArtist(cmbartist[2]->Text(), cmbAlbum[2]->Text()));
-    Data2->SetRecordset(rsTrack);
-    Data1->SetRecordset(rsTrack);
+    BindQuery({Data2, Data1}, caldrin::TracksOfArtist(cmbartist[2]->Text(), cmbAlbum[2]->Text()));
     SavedText1 = cmbartist[2]->Text();
     FillList(AllArtists(), {cmbartist[2], cmbartist[3]});
     cmbartist[2]->SetText(GridHasRow(*DBGrid2) ? SavedText1 : QString());
