@@ -1,4 +1,4 @@
-#include "appsetup.h"
+#include "fonts.h"
 #include "frmcaldrin.h"
 
 #include <QGridLayout>

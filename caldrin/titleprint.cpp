@@ -1,5 +1,5 @@
 #include "frmcaldrin.h"
-#include "labelprint.h"
+#include "labelpreview.h"
 #include "msgbox.h"
 #include "titlefile.h"
 #include "titlestyle.h"

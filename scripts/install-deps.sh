@@ -6,7 +6,7 @@ packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
     libsqlite3-dev libgtest-dev
-    fonts-ipafont-mincho fonts-liberation2
+    fonts-ipafont-mincho fonts-ipafont-gothic fonts-liberation2
     poppler-utils
 )
 

@@ -1,11 +1,11 @@
 // Writes the PDF of an MD or cassette label without the window, through the same renderer the
 // preview and the printer use.
-#include "appsetup.h"
+#include "fonts.h"
 #include "labelprint.h"
 #include "recordset.h"
 #include "statements.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 
 namespace {
@@ -21,8 +21,8 @@ int Usage() {
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    SetUpApplication(app);
+    QGuiApplication app(argc, argv);
+    MapFonts();
     const QStringList args = app.arguments().mid(1);
     const bool caldrin = args.value(0) == "caldrin";
     if (args.size() != (caldrin ? 6 : 5) || (!caldrin && args[0] != "trensoly") ||

@@ -1,9 +1,9 @@
-#include "labelprint.h"
+#include "labelpreview.h"
 
+#include "labelprint.h"
 #include "msgbox.h"
 #include "recordset.h"
 
-#include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
@@ -18,27 +18,6 @@ QString LabelTitle(Label label) {
 }
 
 } // namespace
-
-std::shared_ptr<const Snapshot> LoadRows(const QString& catalogue, Program program,
-                                         const QString& sql) {
-    auto db = tracktable::OpenCatalogue(catalogue, program, Database::Access::ReadOnly);
-    auto rows = db->OpenSnapshot(sql);
-    db->Close();
-    return rows;
-}
-
-void WritePdf(const PageRenderer& renderer, const QString& path) {
-    QPdfWriter pdf(path);
-    pdf.setCreator(QStringLiteral("Caldrin"));
-    // One dot a twip: the layout reaches the file unscaled.
-    pdf.setResolution(int(Distance::kPerInch));
-    try {
-        renderer.Print(pdf);
-    } catch (const std::runtime_error&) {
-        throw std::runtime_error(
-            QStringLiteral("%1 に書き込めませんでした。").arg(path).toStdString());
-    }
-}
 
 void PrintLabel(QWidget* parent, Program program, Label label, const QString& catalogue,
                 const QString& sql) {

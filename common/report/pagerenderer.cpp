@@ -1,6 +1,7 @@
 #include "pagerenderer.h"
 
 #include "columnname.h"
+#include "fonts.h"
 #include "numbertext.h"
 #include "recordset.h"
 
@@ -17,7 +18,7 @@ constexpr Distance kLineWeight = 15_tw;
 
 // Sized in the painter's own units, twips, so the device's resolution is applied only once.
 QFont FieldFont(const PlacedText& text) {
-    QFont font(QString::fromUtf8(kLabelFont));
+    QFont font(QString::fromUtf8(kMincho));
     font.setPixelSize(qRound(Distance::Points(text.points).InTwips()));
     font.setBold(text.bold);
     return font;

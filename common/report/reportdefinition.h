@@ -49,7 +49,4 @@ enum class Label { Md, Cassette };
 // The four labels: an MD label and a cassette label for each program.
 Definition LabelDefinition(Program program, Label label);
 
-// Every field of every label prints in this face, in black.
-inline const char* const kLabelFont = "ＭＳ Ｐ明朝";
-
 } // namespace report

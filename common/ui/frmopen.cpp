@@ -1,6 +1,6 @@
 #include "frmopen.h"
 
-#include "appsetup.h"
+#include "fonts.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,13 +1,19 @@
 #include "appsetup.h"
 
+#include "fonts.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QTranslator>
 
 void SetUpApplication(QApplication& app) {
-    QFont::insertSubstitution(QString::fromUtf8(kMincho), QStringLiteral("IPAPMincho"));
-    QFont::insertSubstitution(QString::fromUtf8(kTimes), QStringLiteral("Liberation Serif"));
+    MapFonts();
+    // Without a Gothic face installed and preferred, fontconfig answers Japanese UI text with the
+    // only Japanese font it knows, Mincho, which reads as print rather than as a control.
+    QFont ui = QApplication::font();
+    ui.setFamilies({QStringLiteral("IPAPGothic"), ui.family()});
+    QApplication::setFont(ui);
     auto* translator = new QTranslator(&app);
     if (translator->load(QStringLiteral("qtbase_ja"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
