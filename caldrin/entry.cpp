@@ -26,6 +26,11 @@ bool frmCaldrin::EntryChecksPass(bool albumFirst) {
         MsgBox(QStringLiteral("ｼﾝｸﾞﾙｺｰﾃｰｼｮﾝは使用出来ません。"), vbOKOnly, kCheckTitle);
         return false;
     }
+    if (HasNul(artist) || HasNul(album)) {
+        MsgBox(QStringLiteral("アーチスト名とアルバム名に NUL 文字は使用出来ません。"), vbOKOnly,
+               kCheckTitle);
+        return false;
+    }
     if (!ParseNumber(txtNo->text())) {
         MsgBox(QStringLiteral("曲番は数字しか使用出来ません。"), vbOKOnly, kCheckTitle);
         return false;
@@ -36,7 +41,8 @@ bool frmCaldrin::EntryChecksPass(bool albumFirst) {
 void frmCaldrin::WriteEntryFields() {
     rsTrack->Fields(QStringLiteral("アーチスト名")) = cmbartist[3]->Text();
     rsTrack->Fields(QStringLiteral("アルバム名")) = cmbAlbum[3]->Text();
-    rsTrack->Fields(QStringLiteral("曲番")) = txtNo->text();
+    // Stored as the number itself, so the column sorts numerically whatever type it was declared.
+    rsTrack->Fields(QStringLiteral("曲番")) = *ParseNumber(txtNo->text());
     rsTrack->Fields(QStringLiteral("曲名")) = txtName->text();
     rsTrack->Update();
 }
@@ -88,7 +94,9 @@ void frmCaldrin::cmdUpdate_Click() {
     rsTrack->FindFirst(IdCriterion(QString::number(EditRowId)));
     if (rsTrack->NoMatch()) {
         rsTrack->Close();
-        ReportVanishedRow(PrevTab);
+        MsgBox(QStringLiteral("この曲はすでに削除されています。変更は保存されませんでした。"
+                              "入力した内容はそのまま残っています。"),
+               vbOKOnly, kCheckTitle);
         return;
     }
     dbTrack->BeginTrans();
@@ -105,18 +113,20 @@ void frmCaldrin::cmdUpdate_Click() {
 }
 
 // The artist tab's lists and the entry lists are refilled, and the artist tab takes the artist and
-// album of the entry; SavedText1 and SavedText2 keep them for the steps that follow.
+// album of the entry. SavedText1 ends holding the artist and SavedText2 the album, for the steps
+// that follow a change; an add carries both through SavedText1, so it ends holding the album.
 void frmCaldrin::RefillArtistTabFromEntry(EntryTexts entry) {
     SavedText1 = cmbartist[3]->Text();
     FillList(AllArtists(), {cmbartist[2], cmbartist[3]});
     cmbartist[2]->SetText(SavedText1);
     if (entry == EntryTexts::Keep)
         cmbartist[3]->SetText(SavedText1);
-    SavedText2 = cmbAlbum[3]->Text();
+    QString& album = entry == EntryTexts::Keep ? SavedText1 : SavedText2;
+    album = cmbAlbum[3]->Text();
     FillList(caldrin::AlbumsOfArtist(cmbartist[2]->Text()), {cmbAlbum[2], cmbAlbum[3]});
-    cmbAlbum[2]->SetText(SavedText2);
+    cmbAlbum[2]->SetText(album);
     if (entry == EntryTexts::Keep)
-        cmbAlbum[3]->SetText(SavedText2);
+        cmbAlbum[3]->SetText(album);
 }
 
 void frmCaldrin::ReturnToAlbumTab() {

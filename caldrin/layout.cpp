@@ -62,6 +62,8 @@ QWidget* frmCaldrin::BuildStartTab() {
     lblTitle1 = Named(new QLabel, QStringLiteral("lblTitle1"));
     lblTitle1->setFont(Mincho(36, true));
     lblTitle2 = Named(new QLabel, QStringLiteral("lblTitle2"));
+    lblTitle1->setTextFormat(Qt::PlainText);
+    lblTitle2->setTextFormat(Qt::PlainText);
     lblTitle2->setFont(Mincho(27.75, true));
     cmdClose = Button(QStringLiteral("終了"), QStringLiteral("cmdClose"));
     cmbAlbum[0] = List(QStringLiteral("cmbAlbum"), 0);
@@ -140,7 +142,7 @@ QWidget* frmCaldrin::BuildEntryTab() {
     chkRenzoku = Named(new QCheckBox, QStringLiteral("chkRenzoku"));
     cmdTuika = Button(QStringLiteral("追加"), QStringLiteral("cmdTuika"));
     cmdUpdate = Button(QStringLiteral("変更"), QStringLiteral("cmdUpdate"));
-    cmdClear = Button(QStringLiteral("クリア"), QStringLiteral("cmdClear"));
+    cmdClear = Named(new CommandButton(QStringLiteral("クリア")), QStringLiteral("cmdClear"));
 
     auto* fields = new QGridLayout;
     fields->addWidget(Caption(QStringLiteral("ｱｰﾁｽﾄ名"), QStringLiteral("Label3"), cmbartist[3]), 0,
@@ -160,13 +162,17 @@ QWidget* frmCaldrin::BuildEntryTab() {
     commands->addWidget(cmdTuika);
     commands->addWidget(cmdUpdate);
     commands->addWidget(chkRenzoku);
-    commands->addWidget(Caption(QStringLiteral("連続追加"), QStringLiteral("Label5"), chkRenzoku));
+    commands->addWidget(Named(new CheckBoxCaption(QStringLiteral("連続追加"), chkRenzoku),
+                              QStringLiteral("Label5")));
     commands->addStretch();
 
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(fields);
     layout->addLayout(commands);
     layout->addStretch();
+    // クリア stands beside the artist field but comes last, after the commands that store.
+    SetTabOrder(
+        {cmbartist[3], cmbAlbum[3], txtNo, txtName, cmdTuika, cmdUpdate, chkRenzoku, cmdClear});
     return page;
 }
 

@@ -64,6 +64,9 @@ bool frmCaldrin::Form_Load() {
     for (;;) {
         try {
             OpenCatalogueAndFillLists();
+            if (const QString problem = tracktable::WriteProblem(dbTrack->Path());
+                !problem.isEmpty())
+                MsgBox(problem, vbOKOnly, QStringLiteral("確認"));
             return true;
         } catch (const std::exception& error) {
             if (trapped) {

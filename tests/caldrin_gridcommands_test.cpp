@@ -142,8 +142,12 @@ TEST_F(CaldrinGridCommands, ARowDeletedByAnotherCopyIsNeitherChangedNorDeleted) 
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_EQ(boxes[0].title, "確認");
     EXPECT_EQ(StoredTitles(), QStringList({"ﾒﾛﾃﾞｨｰ", "Sunrise", "Rain"}));
-    EXPECT_EQ(window->SSTab1->Tab(), 1);
-    EXPECT_EQ(window->DBGrid1->RowCount(), 0);
+    // What the user typed is kept, to be stored again with 追加 if they wish.
+    EXPECT_EQ(window->SSTab1->Tab(), 3);
+    EXPECT_EQ(window->txtName->text(), "lost");
+    EXPECT_EQ(Text("cmbartist(3)"), "森 健");
+    EXPECT_EQ(Text("cmbAlbum(3)"), "夏の午後");
+    EXPECT_EQ(Items("cmbAlbum(3)"), QStringList({"Blue Harbor", "夏の午後"}));
 }
 
 TEST_F(CaldrinGridCommands, RowsWithLargeKeysAreCorrectedLikeAnyOther) {

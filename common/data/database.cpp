@@ -8,13 +8,30 @@ namespace {
 
 constexpr int kLockWaitMs = 5000;
 
+// SQLite's Unix file layer refuses a full path this long or longer, and says only that it
+// cannot open the file.
+constexpr qsizetype kMaxPathBytes = 512;
+
+void CheckPathLength(const QString& path) {
+    const QFileInfo file(path);
+    const QString full = file.exists() ? file.canonicalFilePath() : file.absoluteFilePath();
+    const qsizetype bytes = full.toUtf8().size();
+    if (bytes >= kMaxPathBytes)
+        throw DbError(
+            CannotOpen(path, QStringLiteral("パスが長すぎます (%1 バイト、%2 バイト未満まで)。"
+                                            "もっと短いパスのフォルダーに移してください。")
+                                 .arg(bytes)
+                                 .arg(kMaxPathBytes)));
+}
+
 SqliteHandle OpenHandle(const QString& path, int flags, bool readOnly = false) {
+    CheckPathLength(path);
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &raw, flags, nullptr);
     SqliteHandle handle(raw);
     if (rc != SQLITE_OK) {
         const QString detail = raw ? QString::fromUtf8(sqlite3_errmsg(raw)) : QString();
-        throw DbError(DescribeSqliteError(rc, detail));
+        throw DbError(CannotOpen(path, DescribeSqliteError(rc, detail)));
     }
     sqlite3_extended_result_codes(raw, 1);
     // A second copy of a program waits for the other's write to finish instead of failing.
@@ -32,32 +49,50 @@ SqliteHandle OpenHandle(const QString& path, int flags, bool readOnly = false) {
 } // namespace
 
 QString DescribeSqliteError(int code, const QString& detail) {
-    if (code == SQLITE_READONLY_ROLLBACK)
+    switch (code) {
+    case SQLITE_READONLY_ROLLBACK:
         return QStringLiteral("中断された書き込みの後始末ができません。"
-                              "データベースファイルに書き込める状態にしてから開き直してください。");
+                              "データベースファイルとそのフォルダーに書き込める状態にしてから"
+                              "開き直してください。");
+    case SQLITE_READONLY_DIRECTORY:
+    case SQLITE_CANTOPEN_ISDIR:
+        return QStringLiteral("データベースのあるフォルダーに書き込むことができません。"
+                              "フォルダーに書き込み権限があるか確かめてください。");
+    }
     switch (code & 0xff) {
     case SQLITE_CANTOPEN:
-        return QStringLiteral("ファイルが見つからないか、開くことができません。");
+        return QStringLiteral(
+            "ファイルが見つからないか、開くことができません。"
+            "ファイルの場所と、ファイルとそのフォルダーの権限を確かめてください。");
     case SQLITE_NOTADB:
-        return QStringLiteral("データベースファイルではありません。");
+        return QStringLiteral("データベースファイルではありません。"
+                              "カタログのファイルを選び直すか、バックアップから戻してください。");
     case SQLITE_CORRUPT:
-        return QStringLiteral("データベースファイルが壊れています。");
+        return QStringLiteral(
+            "データベースファイルが壊れています。バックアップから戻してください。");
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         return QStringLiteral("ほかのプログラムがデータベースを使用中です。"
                               "しばらくしてからもう一度操作してください。");
     case SQLITE_FULL:
-        return QStringLiteral("ディスクの空き容量が足りません。");
+        return QStringLiteral("ディスクの空き容量が足りません。"
+                              "空きを作ってからもう一度操作してください。");
     case SQLITE_READONLY:
     case SQLITE_PERM:
-        return QStringLiteral("データベースファイルに書き込むことができません。");
+        return QStringLiteral("データベースファイルに書き込むことができません。"
+                              "ファイルとそのフォルダーに書き込み権限があるか確かめてください。");
     case SQLITE_IOERR:
-        return QStringLiteral("データベースファイルの読み書きに失敗しました。");
+        return QStringLiteral("データベースファイルの読み書きに失敗しました。"
+                              "ディスクの空き容量と状態を確かめてから、もう一度操作してください。");
     case SQLITE_CONSTRAINT:
         return QStringLiteral("データベースの制約により保存できません (%1)。").arg(detail);
     default:
         return QStringLiteral("データベースのエラーです: %1").arg(detail);
     }
+}
+
+QString CannotOpen(const QString& path, const QString& reason) {
+    return QStringLiteral("データベース %1 を開くことができません。\n%2").arg(path, reason);
 }
 
 Database::Database(SqliteHandle handle, QString path)
@@ -66,7 +101,7 @@ Database::Database(SqliteHandle handle, QString path)
 std::unique_ptr<Database> Database::OpenDatabase(const QString& path, Access access) {
     // SQLite would happily open a folder or a missing path read-only; say what is wrong instead.
     if (!QFileInfo(path).isFile())
-        throw DbError(DescribeSqliteError(SQLITE_CANTOPEN, {}));
+        throw DbError(CannotOpen(path, DescribeSqliteError(SQLITE_CANTOPEN, {})));
     return std::unique_ptr<Database>(
         new Database(OpenHandle(path, SQLITE_OPEN_READWRITE, access == Access::ReadOnly), path));
 }
@@ -74,6 +109,7 @@ std::unique_ptr<Database> Database::OpenDatabase(const QString& path, Access acc
 std::unique_ptr<Database> Database::CreateDatabase(const QString& path) {
     if (QFileInfo::exists(path))
         throw DbError(QStringLiteral("ファイルがすでにあります: %1").arg(path));
+    CheckPathLength(path);
     return std::unique_ptr<Database>(
         new Database(OpenHandle(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE), path));
 }
@@ -86,7 +122,8 @@ sqlite3* Database::Handle() const {
 
 void Database::Fail(int code) const {
     const QString detail = handle_ ? QString::fromUtf8(sqlite3_errmsg(handle_.get())) : QString();
-    throw DbError(DescribeSqliteError(code, detail));
+    throw DbError(QStringLiteral("データベース %1 の読み書きに失敗しました。\n%2")
+                      .arg(path_, DescribeSqliteError(code, detail)));
 }
 
 StatementHandle Database::Prepare(const QString& sql) const {

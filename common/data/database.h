@@ -47,5 +47,7 @@ private:
     QString path_;
 };
 
-// The user-facing text for a SQLite result code.
+// The user-facing text for a SQLite result code: what is wrong and what the user can do.
 QString DescribeSqliteError(int code, const QString& detail);
+// The message for a catalogue that cannot be opened, naming the file.
+QString CannotOpen(const QString& path, const QString& reason);

@@ -5,3 +5,7 @@
 bool HasQuote(const QString& text) {
     return text.contains(QLatin1Char('\''));
 }
+
+bool HasNul(const QString& text) {
+    return text.contains(QChar(u'\0'));
+}

@@ -42,6 +42,11 @@ void Bind(sqlite3_stmt* stmt, int index, const QVariant& value) {
     }
 }
 
+bool IsNumberValue(const QVariant& value) {
+    const int type = value.typeId();
+    return type == QMetaType::Double || type == QMetaType::Int || type == QMetaType::LongLong;
+}
+
 QString Identifier(QString name) {
     return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) +
            QLatin1Char('"');
@@ -235,8 +240,11 @@ QVariant Dynaset::Value(int column) const {
 QVariant Dynaset::Converted(int column, const QVariant& value) const {
     if (column == keyColumn_)
         throw DbError(QStringLiteral("列「%1」は書き込めません。").arg(columns_[column]));
-    if (value.isNull() || !numeric_[size_t(column)])
-        return value.isNull() ? QVariant() : QVariant(value.toString());
+    if (value.isNull())
+        return QVariant();
+    // A column declared without a numeric type keeps what it is given: numbers stay numbers.
+    if (!numeric_[size_t(column)])
+        return IsNumberValue(value) ? StoredNumber(value.toDouble()) : QVariant(value.toString());
     bool isNumber = false;
     double number = value.toDouble(&isNumber);
     if (value.typeId() == QMetaType::QString) {

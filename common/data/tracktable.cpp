@@ -3,7 +3,12 @@
 #include "columnname.h"
 #include "recordset.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
 #include <span>
+#include <unistd.h>
 
 namespace tracktable {
 
@@ -33,26 +38,51 @@ const char* const kTrensolySchema[] = {
     "CREATE INDEX アーチスト索引 ON データレコード (アーチスト名, MD番号, 曲番)",
 };
 
-QStringList TableColumns(Database& db) {
+struct Column {
+    QString name;
+    QString type;
+    int keyPosition;
+};
+
+QList<Column> TableColumns(Database& db) {
     const auto info =
         db.OpenRecordset(QStringLiteral("PRAGMA table_info(\"%1\")").arg(kTable), dbOpenSnapshot);
-    QStringList names;
+    QList<Column> columns;
     for (; !info->Eof(); info->MoveNext())
-        names << info->Fields(QStringLiteral("name")).Text();
-    return names;
+        columns << Column{info->Fields(QStringLiteral("name")).Text(),
+                          info->Fields(QStringLiteral("type")).Text(),
+                          info->Fields(QStringLiteral("pk")).Value().toInt()};
+    return columns;
+}
+
+// Only a lone INTEGER PRIMARY KEY is the row's own number, which the database hands out to each
+// new row and by which every change and delete finds its row again.
+bool IsRowNumberKey(const QList<Column>& columns, const Column& id) {
+    const auto keys = std::count_if(columns.begin(), columns.end(),
+                                    [](const Column& column) { return column.keyPosition > 0; });
+    return keys == 1 && id.keyPosition == 1 && id.type.compare("INTEGER", Qt::CaseInsensitive) == 0;
 }
 
 void CheckTrackTable(Database& db, Program program) {
-    const QStringList present = TableColumns(db);
-    if (present.isEmpty())
-        throw DbError(QStringLiteral("テーブル「%1」がありません。").arg(kTable));
+    const auto fail = [&db](const QString& reason) {
+        throw DbError(CannotOpen(db.Path(), reason));
+    };
+    const QList<Column> columns = TableColumns(db);
+    if (columns.isEmpty())
+        fail(QStringLiteral("テーブル「%1」がありません。").arg(kTable));
+    QStringList present;
+    for (const Column& column : columns)
+        present << column.name;
     QStringList wanted = UserColumns(program);
     wanted.prepend(QStringLiteral("ID"));
-    for (const QString& column : wanted) {
-        if (FindColumn(present, column) < 0)
-            throw DbError(
-                QStringLiteral("テーブル「%1」に列「%2」がありません。").arg(kTable, column));
+    for (const QString& name : wanted) {
+        if (FindColumn(present, name) < 0)
+            fail(QStringLiteral("テーブル「%1」に列「%2」がありません。").arg(kTable, name));
     }
+    if (!IsRowNumberKey(columns, columns[FindColumn(present, QStringLiteral("ID"))]))
+        fail(QStringLiteral("テーブル「%1」の列「ID」が INTEGER PRIMARY KEY ではないため、"
+                            "曲を追加・変更・削除できません。")
+                 .arg(kTable));
 }
 
 } // namespace
@@ -76,14 +106,22 @@ QStringList UserColumns(Program program) {
 
 std::unique_ptr<Database> OpenCatalogue(const QString& path, Program program,
                                         Database::Access access) {
-    try {
-        auto db = Database::OpenDatabase(path, access);
-        CheckTrackTable(*db, program);
-        return db;
-    } catch (const DbError& e) {
-        throw DbError(
-            QStringLiteral("データベース %1 を開くことができません。\n%2").arg(path, e.Message()));
-    }
+    auto db = Database::OpenDatabase(path, access);
+    CheckTrackTable(*db, program);
+    return db;
+}
+
+QString WriteProblem(const QString& path) {
+    const QFileInfo file(path);
+    // SQLite writes its journal beside the catalogue, so the folder must take new files too.
+    const QString folder = QDir::toNativeSeparators(file.absolutePath());
+    if (access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0 &&
+        access(QFile::encodeName(path).constData(), W_OK) == 0)
+        return {};
+    return QStringLiteral("フォルダー %1 のカタログ %2 に書き込むことができません。\n"
+                          "曲の一覧と印刷は使えますが、追加・変更・削除はできません。"
+                          "フォルダーとファイルに書き込み権限を与えてから起動し直してください。")
+        .arg(folder, file.fileName());
 }
 
 void CreateTrackTable(Database& db, Program program) {

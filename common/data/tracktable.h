@@ -25,6 +25,10 @@ QStringList UserColumns(Program program);
 std::unique_ptr<Database> OpenCatalogue(const QString& path, Program program,
                                         Database::Access access = Database::Access::ReadWrite);
 
+// Why the user could not store tracks in the catalogue (its folder or the file cannot be
+// written), naming the folder and what to do; empty when nothing stands in the way.
+QString WriteProblem(const QString& path);
+
 // Makes the table and its indexes in a new, empty database.
 void CreateTrackTable(Database& db, Program program);
 

@@ -2,7 +2,9 @@
 
 #include "recordset.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QStringListModel>
 
 ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
@@ -36,6 +38,11 @@ void ComboBox::AddItems(const QStringList& items) {
     setEditText(text);
 }
 
+void ComboBox::wheelEvent(QWheelEvent* event) {
+    // The open list scrolls by itself; the wheel goes on to whatever holds the closed one.
+    event->ignore();
+}
+
 QStringList ComboBox::Items() const {
     return entries_->stringList();
 }
@@ -49,6 +56,49 @@ QStringList FillLists(Recordset& rs, std::initializer_list<ComboBox*> lists) {
         list->AddItems(values);
     }
     return values;
+}
+
+void CommandButton::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Space:
+        event->accept();
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        animateClick();
+        break;
+    default:
+        QPushButton::keyPressEvent(event);
+    }
+}
+
+void CommandButton::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space)
+        event->accept();
+    else
+        QPushButton::keyReleaseEvent(event);
+}
+
+CheckBoxCaption::CheckBoxCaption(const QString& text, QCheckBox* box) : QLabel(text), box_(box) {
+    setBuddy(box);
+    setTextFormat(Qt::PlainText);
+    box->setAccessibleName(text);
+}
+
+void CheckBoxCaption::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && box_->isEnabled() && rect().contains(event->pos()))
+        box_->click();
+    QLabel::mouseReleaseEvent(event);
+}
+
+void SetTabOrder(std::initializer_list<QWidget*> controls) {
+    QWidget* previous = nullptr;
+    for (QWidget* control : controls) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
 }
 
 TabControl::TabControl(QWidget* parent) : QTabWidget(parent) {

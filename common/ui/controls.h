@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStringList>
 #include <QStringListModel>
 #include <QTabWidget>
@@ -27,13 +30,47 @@ public:
 signals:
     void Click();
 
+protected:
+    // A wheel turned over the closed list would step through its entries and pick one unasked.
+    void wheelEvent(QWheelEvent* event) override;
+
 private:
     QStringListModel* entries_;
+};
+
+// A button that a stray space never presses: typing on into what looks like a text field must
+// not run a command that throws away what was typed. Enter presses it instead.
+class CommandButton : public QPushButton {
+    Q_OBJECT
+public:
+    explicit CommandButton(const QString& caption, QWidget* parent = nullptr)
+        : QPushButton(caption, parent) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 };
 
 // Clears the lists, then gives each of them every value of the recordset's first field, row by
 // row from the current row to the end. Returns those values.
 QStringList FillLists(Recordset& rs, std::initializer_list<ComboBox*> lists);
+
+// The caption beside a check box that has none of its own; a click on it toggles the box, as a
+// click on a check box's own caption would.
+class CheckBoxCaption : public QLabel {
+    Q_OBJECT
+public:
+    CheckBoxCaption(const QString& text, QCheckBox* box);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QCheckBox* box_;
+};
+
+// Sets the order in which Tab moves the focus through the controls.
+void SetTabOrder(std::initializer_list<QWidget*> controls);
 
 // A tab control whose Click reports the tab that was left, on every change, whether the user
 // or the program changed it, before SetTab returns.

@@ -12,6 +12,8 @@ QList<MessageBox::Shown> shown;
 int ShowReal(const QString& prompt, int style, const QString& title) {
     QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::NoButton,
                     QApplication::activeWindow());
+    // Prompts carry titles, names and paths the user typed; none of it is markup.
+    box.setTextFormat(Qt::PlainText);
     if (style == vbYesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
