@@ -1,40 +1,63 @@
 // Makes a new catalogue file for either program: empty, the demo, or any number of tracks.
 #include "democatalogue.h"
+#include "toolsupport.h"
 
 #include <QCoreApplication>
-#include <QTextStream>
+#include <QFile>
+#include <QFileInfo>
 
 namespace {
 
-int Usage() {
-    QTextStream(stderr) << "usage: mkcatalogue caldrin|trensoly FILE [--demo | --tracks N]\n";
-    return 2;
-}
+const QString kHelp = QStringLiteral(
+    "使い方: mkcatalogue caldrin|trensoly FILE [--demo | --tracks N]\n"
+    "\n"
+    "caldrin (アルバム別) か trensoly (MD別) のカタログファイル FILE を新しく作ります。\n"
+    "すでにあるファイルは上書きしません。\n"
+    "\n"
+    "  --demo      デモ用の曲を入れます。\n"
+    "  --tracks N  N 曲を入れます。どちらもなければ空のカタログです。\n");
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    if (args.size() < 2 || (args[0] != "caldrin" && args[0] != "trensoly"))
-        return Usage();
-    const Program program = args[0] == "caldrin" ? Program::Caldrin : Program::Trensoly;
-    qint64 tracks = 0;
-    if (args.size() == 3 && args[2] == "--demo") {
-        tracks = democatalogue::kDemoTracks;
-    } else if (args.size() == 4 && args[2] == "--tracks") {
+    ToolCommandLine cli(QStringLiteral("mkcatalogue"), kHelp);
+    const QCommandLineOption demo(QStringLiteral("demo"));
+    const QCommandLineOption count(QStringLiteral("tracks"), {}, QStringLiteral("N"));
+    cli.Parser().addOptions({demo, count});
+    if (const auto done = cli.Parse(argc, argv))
+        return *done;
+    if (const auto refused = cli.ExpectArguments(2))
+        return *refused;
+    const QStringList args = cli.Arguments();
+    if (args[0] != "caldrin" && args[0] != "trensoly")
+        return cli.UsageError(
+            QStringLiteral("caldrin か trensoly を指定してください: %1").arg(args[0]));
+    if (cli.Parser().isSet(demo) && cli.Parser().isSet(count))
+        return cli.UsageError(QStringLiteral("--demo と --tracks は一緒に使えません。"));
+    qint64 tracks = cli.Parser().isSet(demo) ? democatalogue::kDemoTracks : 0;
+    if (cli.Parser().isSet(count)) {
         bool ok = false;
-        tracks = args[3].toLongLong(&ok);
+        tracks = cli.Parser().value(count).toLongLong(&ok);
         if (!ok || tracks < 0)
-            return Usage();
-    } else if (args.size() != 2) {
-        return Usage();
+            return cli.UsageError(QStringLiteral("曲数は 0 以上の整数で指定してください: %1")
+                                      .arg(cli.Parser().value(count)));
     }
+
+    int qtArgc = 1;
+    QCoreApplication app(qtArgc, argv);
+    const QString path = args[1];
+    const bool existed = QFileInfo::exists(path);
     try {
-        democatalogue::Create(args[1], program, tracks);
+        democatalogue::Create(path, args[0] == "caldrin" ? Program::Caldrin : Program::Trensoly,
+                              tracks);
     } catch (const std::exception& error) {
-        QTextStream(stderr) << args[1] << ": " << QString::fromUtf8(error.what()) << '\n';
-        return 1;
+        // A half-made catalogue would only stand in the way of the next attempt.
+        if (!existed) {
+            QFile::remove(path);
+            QFile::remove(path + "-journal");
+        }
+        const QString message = QString::fromUtf8(error.what());
+        return cli.Error(message.contains(path) ? message : path + ": " + message);
     }
     return 0;
 }

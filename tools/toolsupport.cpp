@@ -1,0 +1,85 @@
+#include "toolsupport.h"
+
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+// Platform plugins and the font database warn about things that do not concern a user of a
+// command-line tool; only a message Qt cannot go on after is worth showing.
+void DropQtChatter(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type != QtCriticalMsg && type != QtFatalMsg)
+        return;
+    QTextStream(stderr) << qFormatLogMessage(type, context, message) << '\n';
+}
+
+} // namespace
+
+ToolCommandLine::ToolCommandLine(QString name, QString help)
+    : name_(std::move(name)), help_(std::move(help)),
+      helpOption_(QStringList{QStringLiteral("h"), QStringLiteral("help")}),
+      versionOption_(QStringList{QStringLiteral("v"), QStringLiteral("version")}) {
+    qInstallMessageHandler(DropQtChatter);
+    // "-demo" means "--demo", not the four letters d, e, m and o.
+    parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser_.addOption(helpOption_);
+    parser_.addOption(versionOption_);
+}
+
+std::optional<int> ToolCommandLine::Parse(int argc, char* argv[]) {
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    if (!parser_.parse(args)) {
+        const QStringList unknown = parser_.unknownOptionNames();
+        if (unknown.isEmpty())
+            return UsageError(QStringLiteral("オプションの値が正しくありません。"));
+        // Named as typed: "-demo" and "--demo" are the same option, but the user wrote one.
+        const QString name = unknown.first();
+        QString typed = "--" + name;
+        for (const QString& arg : args.mid(1)) {
+            const QString option = arg.section('=', 0, 0);
+            if (arg == "--")
+                break;
+            if (option == "-" + name || option == "--" + name) {
+                typed = option;
+                break;
+            }
+        }
+        return UsageError(QStringLiteral("不明なオプションです: %1").arg(typed));
+    }
+    if (parser_.isSet(helpOption_)) {
+        QTextStream(stdout) << help_
+                            << "\nオプション:\n"
+                               "  -h, --help     この説明を表示します。\n"
+                               "  -v, --version  バージョンを表示します。\n"
+                               "  --             これより後の引数はオプションとみなしません"
+                               " (- で始まる名前に)。\n";
+        return 0;
+    }
+    if (parser_.isSet(versionOption_)) {
+        QTextStream(stdout) << name_ << ' ' << MDCAT_VERSION << '\n';
+        return 0;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> ToolCommandLine::ExpectArguments(qsizetype count) const {
+    const QStringList args = Arguments();
+    if (args.size() < count)
+        return UsageError(QStringLiteral("引数が足りません。"));
+    if (args.size() > count)
+        return UsageError(QStringLiteral("余分な引数があります: %1").arg(args[count]));
+    return std::nullopt;
+}
+
+int ToolCommandLine::UsageError(const QString& message) const {
+    QTextStream(stderr) << name_ << ": " << message << '\n'
+                        << name_ << ": 使い方は " << name_ << " --help で表示します。\n";
+    return 1;
+}
+
+int ToolCommandLine::Error(const QString& message) const {
+    QTextStream(stderr) << name_ << ": " << message << '\n';
+    return 1;
+}

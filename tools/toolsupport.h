@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The conventions both tools keep: -h/--help and --version print to standard output and end the
+// run with status 0; every error goes to standard error in Japanese, like the database layer's
+// messages, and ends it with status 1; Qt's own diagnostics never reach the terminal.
+class ToolCommandLine {
+public:
+    // help: the synopsis and what the arguments mean; the common options are added after it.
+    ToolCommandLine(QString name, QString help);
+
+    QCommandLineParser& Parser() { return parser_; }
+
+    // Returns the exit status when the run is already over: after help, the version or an error.
+    std::optional<int> Parse(int argc, char* argv[]);
+
+    // The arguments that are not options, once parsed.
+    QStringList Arguments() const { return parser_.positionalArguments(); }
+
+    // Refuses too few or too many arguments; returns the exit status when it did.
+    std::optional<int> ExpectArguments(qsizetype count) const;
+
+    // A mistake on the command line: the message and where to find the right form.
+    int UsageError(const QString& message) const;
+    // A failure of the work itself.
+    int Error(const QString& message) const;
+
+private:
+    QString name_, help_;
+    QCommandLineParser parser_;
+    QCommandLineOption helpOption_, versionOption_;
+};
