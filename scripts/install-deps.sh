@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins qt6-translations-l10n
     libsqlite3-dev libgtest-dev
     fonts-ipafont-mincho fonts-ipafont-gothic fonts-liberation2
-    poppler-utils
+    poppler-utils appstream desktop-file-utils
 )
 
 missing=()
