@@ -95,6 +95,45 @@ TEST_F(CaldrinStartup, AfterAMissingTitleFileTheFirstCatalogueFailureEndsStartUp
     EXPECT_TRUE(shown[0].prompt.contains("データベースファイルではありません"));
 }
 
+TEST_F(CaldrinStartup, ACatalogueWhoseKeyIsNoRowNumberIsRefusedUntouched) {
+    Database::CreateDatabase(folder.File())
+        ->Execute("CREATE TABLE データレコード (ID TEXT PRIMARY KEY, アーチスト名, アルバム名, "
+                  "曲番, 曲名)");
+    QFile file(folder.File());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    EXPECT_FALSE(Load());
+    const auto shown = MessageBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].prompt.contains(folder.File()));
+    EXPECT_TRUE(shown[0].prompt.contains("ID"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+}
+
+// Said when the program starts, not after a whole track has been typed; browsing still works.
+TEST_F(CaldrinStartup, ACatalogueThatCannotBeWrittenIsReportedAtStartUp) {
+    constexpr char kSharedFolder[] = "CALDRIN_TEST_READ_ONLY_FOLDER";
+    if (!qEnvironmentVariableIsSet(kSharedFolder)) {
+        MakeCatalogue();
+        ASSERT_TRUE(Load());
+        EXPECT_TRUE(MessageBox::TakeShown().isEmpty());
+        window.reset();
+        // Write access, once given up, stays lost, so the rest runs in a process of its own.
+        EXPECT_EQ(RunTestAgainWith(kSharedFolder, folder.Path()), 0);
+        return;
+    }
+    const QString shared = qEnvironmentVariable(kSharedFolder);
+    ASSERT_TRUE(LoseWriteAccess(shared));
+    ASSERT_TRUE(Load(shared));
+    const auto shown = MessageBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].title, "確認");
+    EXPECT_TRUE(shown[0].prompt.contains(QDir::toNativeSeparators(shared)));
+    EXPECT_EQ(List("cmbAlbum(1)").count(), 2);
+}
+
 TEST_F(CaldrinStartup, AnEmptyCatalogueStarts) {
     folder.CreateEmpty();
     ASSERT_TRUE(Load());

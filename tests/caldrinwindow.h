@@ -35,8 +35,9 @@ protected:
     }
 
     // Builds the window and runs its load, noting every value the splash's bar shows.
-    bool Load() {
-        window = std::make_unique<frmCaldrin>(folder.Path());
+    bool Load(const QString& programFolder = {}) {
+        window =
+            std::make_unique<frmCaldrin>(programFolder.isEmpty() ? folder.Path() : programFolder);
         progress.clear();
         QObject::connect(window->Splash()->pbOpen, &ProgressBar::ValueSet,
                          [this](double value) { progress << value; });

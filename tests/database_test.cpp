@@ -2,9 +2,12 @@
 #include "statements.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <thread>
 
 namespace {
@@ -49,6 +52,46 @@ TEST_F(DatabaseTest, OpeningNeverCreatesAndSaysWhatIsWrong) {
             QStringLiteral("CREATE TABLE データレコード (ID INTEGER PRIMARY KEY, アーチスト名, "
                            "アルバム名, 曲名)"));
     EXPECT_NE(OpenFailure(folder.File()).find("列「曲番」がありません"), std::string::npos);
+
+    QFile::remove(folder.File());
+    Database::CreateDatabase(folder.File())
+        ->Execute(QStringLiteral("CREATE TABLE データレコード (ID TEXT PRIMARY KEY, アーチスト名, "
+                                 "アルバム名, 曲番, 曲名)"));
+    EXPECT_NE(OpenFailure(folder.File()).find("INTEGER PRIMARY KEY"), std::string::npos);
+
+    // Past what SQLite can open, the message says so instead of calling the file missing.
+    const QString deep = folder.Path() + "/" + QString(250, 'd') + "/" + QString(250, 'e');
+    ASSERT_TRUE(QDir().mkpath(deep));
+    ASSERT_TRUE(QFile::copy(folder.File(), deep + "/caldrin.mdb"));
+    EXPECT_NE(OpenFailure(deep + "/caldrin.mdb").find("パスが長すぎます"), std::string::npos);
+}
+
+// A write that fails names the catalogue and says what to do, and leaves the file as it was.
+TEST_F(DatabaseTest, FailedWritesNameTheCatalogueAndLoseNothing) {
+    SetUpCatalogue();
+    AddAlbumTrack(*db, "A", "X", 1, "kept");
+    db->Close();
+    const QString file = folder.File();
+    const auto failsWith = [&](const char* advice) {
+        try {
+            AddAlbumTrack(*folder.Open(), "A", "X", 2, QString(100000, 'x'));
+        } catch (const DbError& error) {
+            return error.Message().contains(file) && error.Message().contains(advice) ? 0 : 2;
+        }
+        return 1;
+    };
+    EXPECT_EQ(ExitStatusInChild([&] {
+                  signal(SIGXFSZ, SIG_IGN);
+                  const rlimit full{rlim_t(QFileInfo(file).size()), RLIM_INFINITY};
+                  return setrlimit(RLIMIT_FSIZE, &full) == 0 ? failsWith("空き容量") : 3;
+              }),
+              0);
+    EXPECT_EQ(ExitStatusInChild(
+                  [&] { return LoseWriteAccess(folder.Path()) ? failsWith("書き込み権限") : 3; }),
+              0);
+    db = folder.Open();
+    EXPECT_EQ(ColumnTexts(*db, "PRAGMA integrity_check"), QStringList{"ok"});
+    EXPECT_EQ(ColumnTexts(*db, "SELECT 曲名 FROM データレコード"), QStringList{"kept"});
 }
 
 TEST_F(DatabaseTest, SnapshotIsAStaticCopyFromItsFirstRow) {

@@ -5,10 +5,15 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTest>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 CatalogueFolder::CatalogueFolder(Program program) : program_(program) {}
 
@@ -39,6 +44,43 @@ qint64 AddAlbumTrack(Database& db, const QString& artist, const QString& album,
     rs->Update();
     db.CommitTrans();
     return sqlite3_last_insert_rowid(db.Handle());
+}
+
+int ExitStatusInChild(const std::function<int()>& body) {
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(body());
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+int RunTestAgainWith(const char* variable, const QString& value) {
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    QProcess again;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(variable), value);
+    again.setProcessEnvironment(environment);
+    again.setProcessChannelMode(QProcess::ForwardedChannels);
+    again.start(
+        QCoreApplication::applicationFilePath(),
+        {QStringLiteral("--gtest_filter=%1.%2")
+             .arg(QString::fromUtf8(test->test_suite_name()), QString::fromUtf8(test->name()))});
+    if (!again.waitForFinished(60000) || again.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return again.exitCode();
+}
+
+bool LoseWriteAccess(const QString& folder) {
+    constexpr auto kReadOnly = QFile::ReadOwner | QFile::ReadOther;
+    constexpr auto kEnterable = kReadOnly | QFile::ExeOwner | QFile::ExeOther;
+    for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files))
+        QFile::setPermissions(file.filePath(), kReadOnly);
+    if (!QFile::setPermissions(folder, kEnterable))
+        return false;
+    constexpr uid_t kNobody = 65534;
+    return geteuid() != 0 || (setgid(kNobody) == 0 && setuid(kNobody) == 0);
 }
 
 QStringList ColumnTexts(Database& db, const QString& sql) {

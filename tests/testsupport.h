@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <ostream>
 
 // Readable values in failure messages.
@@ -37,6 +38,16 @@ qint64 AddAlbumTrack(Database& db, const QString& artist, const QString& album,
 
 // Every value of one column of a query, as text.
 QStringList ColumnTexts(Database& db, const QString& sql);
+
+// Runs body in a forked child and returns its exit status (-1 when it did not exit): for what a
+// test cannot undo in its own process, such as a file size limit or giving up root.
+int ExitStatusInChild(const std::function<int()>& body);
+// Runs the current test again in a process of its own with the variable set to value, and returns
+// its exit status; the test tells the two runs apart by the variable.
+int RunTestAgainWith(const char* variable, const QString& value);
+// Takes away the right to write into the folder and its files for the rest of the process: root
+// gives up root (permissions do not bite it), anyone else loses the write bits.
+bool LoseWriteAccess(const QString& folder);
 
 class ComboBox;
 class QAbstractButton;

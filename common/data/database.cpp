@@ -8,17 +8,17 @@ namespace {
 
 constexpr int kLockWaitMs = 5000;
 
-// SQLite's Unix file layer refuses a full path this long or longer, and says only that it
-// cannot open the file.
-constexpr qsizetype kMaxPathBytes = 512;
+// SQLite's Unix file layer takes full paths of at most 512 bytes, the journal's included, whose
+// name is the catalogue's with "-journal" added; past that it says only that it cannot open.
+constexpr qsizetype kMaxPathBytes = 512 - 8;
 
 void CheckPathLength(const QString& path) {
     const QFileInfo file(path);
     const QString full = file.exists() ? file.canonicalFilePath() : file.absoluteFilePath();
     const qsizetype bytes = full.toUtf8().size();
-    if (bytes >= kMaxPathBytes)
+    if (bytes > kMaxPathBytes)
         throw DbError(
-            CannotOpen(path, QStringLiteral("パスが長すぎます (%1 バイト、%2 バイト未満まで)。"
+            CannotOpen(path, QStringLiteral("パスが長すぎます (%1 バイト、%2 バイトまで)。"
                                             "もっと短いパスのフォルダーに移してください。")
                                  .arg(bytes)
                                  .arg(kMaxPathBytes)));
