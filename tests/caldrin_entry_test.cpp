@@ -48,6 +48,7 @@ TEST_F(CaldrinEntry, AnAddShowsTheNewTrackOnTheAlbumTab) {
     EXPECT_TRUE(Items("cmbartist(2)").contains("Nora"));
     EXPECT_TRUE(Items("cmbartist(3)").contains("Nora"));
     EXPECT_EQ(Items("cmbAlbum(3)"), QStringList({"New Days"}));
+    EXPECT_EQ(window->SavedText1, "New Days") << "the album is carried last, through SavedText1";
 }
 
 TEST_F(CaldrinEntry, ContinuousAddCountsTheTrackNumberUp) {
@@ -70,6 +71,65 @@ TEST_F(CaldrinEntry, ContinuousAddCountsTheTrackNumberUp) {
     EXPECT_EQ(Text("cmbAlbum(1)"), "");
     EXPECT_EQ(Text("cmbartist(1)"), "");
     EXPECT_EQ(Titles(*window->DBGrid1), QStringList({"約束", "花火"})) << "grids are not rebound";
+}
+
+// A NUL would cut every statement that splices the name; anything else is stored as typed and
+// can be browsed again.
+TEST_F(CaldrinEntry, NamesAreStoredAsTypedUnlessTheyHoldANul) {
+    const QStringList before = StoredTitles();
+    TypeEntry(QString("森") + QChar(0) + "健", "夏の午後", "1", "x");
+    Click(window->cmdTuika);
+    const auto boxes = MessageBox::TakeShown();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].title, "確認");
+    EXPECT_TRUE(boxes[0].prompt.contains("NUL"));
+    EXPECT_EQ(StoredTitles(), before);
+
+    const QString artist = QString::fromUtf8("ソ表\\ \x1A😀 שלום e\u0301");
+    TypeEntry(artist, "能", "1", "y");
+    Click(window->cmdTuika);
+    EXPECT_TRUE(Prompts().isEmpty());
+    PickOnTab(2, "cmbartist(2)", artist);
+    EXPECT_EQ(Titles(*window->DBGrid2), QStringList({"y"}));
+    EXPECT_EQ(window->DBGrid2->Columns(1).Value(), artist);
+}
+
+// A catalogue made by hand may declare no type for the track number; it still sorts as numbers.
+TEST_F(CaldrinWindowTest, TrackNumbersAreStoredAsNumbersInAnUntypedColumn) {
+    Database::CreateDatabase(folder.File())
+        ->Execute("CREATE TABLE データレコード (ID INTEGER PRIMARY KEY AUTOINCREMENT, "
+                  "アーチスト名, アルバム名, 曲番, 曲名)");
+    Start();
+    for (const char* number : {"10", "007", "1.5"}) {
+        TypeEntry("A", "X", number, number);
+        Click(window->cmdTuika);
+    }
+    EXPECT_EQ(ColumnTexts(*folder.Open(), "SELECT typeof(曲番) FROM データレコード ORDER BY ID"),
+              QStringList({"integer", "integer", "real"}));
+    EXPECT_EQ(Titles(*window->DBGrid1), QStringList({"1.5", "007", "10"}));
+}
+
+TEST_F(CaldrinEntry, TheKeyboardFollowsTheLayoutAndASpaceNeverClears) {
+    TypeEntry("森 健", "夏の午後", "3", "t");
+    window->cmbartist[3]->setFocus();
+    QStringList order;
+    for (int step = 0; step < 7; ++step) {
+        if (step > 0)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(order, QStringList({"cmbartist(3)", "cmbAlbum(3)", "txtNo", "txtName", "cmdTuika",
+                                  "chkRenzoku", "cmdClear"}))
+        << "変更 is passed over while it is disabled";
+    ASSERT_EQ(QApplication::focusWidget(), window->cmdClear);
+    QTest::keyClick(window->cmdClear, Qt::Key_Space);
+    EXPECT_EQ(window->txtName->text(), "t");
+
+    QLabel* caption = window->findChild<QLabel*>("Label5");
+    QTest::mouseClick(caption, Qt::LeftButton);
+    EXPECT_TRUE(window->chkRenzoku->isChecked());
+    QTest::mouseClick(caption, Qt::LeftButton);
+    EXPECT_FALSE(window->chkRenzoku->isChecked());
 }
 
 TEST_F(CaldrinEntry, BlanksAreFilledValuesAndAreStoredAsTyped) {

@@ -16,7 +16,7 @@ using CaldrinStartup = CaldrinWindowTest;
 
 TEST_F(CaldrinStartup, ShowsTheCatalogueOnTheStartTab) {
     MakeCatalogue();
-    folder.WriteFile("TITLE.TXT", TitleFile({"ABC", "DEF", "Y", "N"}));
+    folder.WriteFile("TITLE.TXT", TitleFile({"ABC", "<big>DEF</big>", "Y", "N"}));
     window = std::make_unique<frmCaldrin>(folder.Path());
     const frmOpen& splash = *window->Splash();
     EXPECT_EQ(splash.Label2->text(), "CALDRIN");
@@ -48,7 +48,10 @@ TEST_F(CaldrinStartup, ShowsTheCatalogueOnTheStartTab) {
     EXPECT_FALSE(window->chkRenzoku->isChecked());
 
     EXPECT_EQ(window->lblTitle1->text(), "ABC");
-    EXPECT_EQ(window->txtTitle2->text(), "DEF");
+    EXPECT_EQ(window->txtTitle2->text(), "<big>DEF</big>");
+    for (QLabel* title : {window->lblTitle1, window->lblTitle2})
+        EXPECT_EQ(title->textFormat(), Qt::PlainText)
+            << "a title is shown as typed, never as markup";
     EXPECT_TRUE(window->lblTitle1->font().italic());
     EXPECT_FALSE(window->lblTitle2->font().italic());
     EXPECT_TRUE(window->lblTitle2->font().bold());

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -28,6 +29,10 @@ TEST(ComboBoxTest, OnlyAUsersPickIsASelection) {
     EXPECT_EQ(list.count(), 0);
     list.AddItem("Blue");
     list.AddItem("Red");
+    EXPECT_EQ(list.Text(), "");
+    QWheelEvent wheel(QPointF(5, 5), list.mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&list, &wheel);
     EXPECT_EQ(list.Text(), "");
     EXPECT_EQ(clicks.count(), 0);
 
@@ -91,6 +96,7 @@ TEST(DataGridTest, ShowsItsOwnRowsFromTheFirstAndNumbersAsWritten) {
 TEST(Fonts, WindowsFontNamesResolveToMetricCompatibleFonts) {
     EXPECT_EQ(QFontInfo(QFont("ＭＳ Ｐ明朝")).family(), "IPAPMincho");
     EXPECT_EQ(QFontInfo(QFont("Times New Roman")).family(), "Liberation Serif");
+    EXPECT_EQ(QFontInfo(QApplication::font()).family(), "IPAPGothic");
 }
 
 } // namespace
