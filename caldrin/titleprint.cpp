@@ -14,11 +14,12 @@ QString Flag(const QCheckBox& box) {
 
 bool frmCaldrin::TitlesCanBeSaved() {
     for (const QLineEdit* title : {txtTitle1, txtTitle2}) {
-        // The file stores a title between double quotes, so one inside it would cut the title
-        // short when it is read back.
-        if (title->text().contains(QLatin1Char('"'))) {
-            MsgBox(QStringLiteral("タイトルにダブルコーテーションは使用出来ません。"), vbOKOnly,
-                   QStringLiteral("確認"));
+        // The file stores a title between double quotes; a quote inside it that looks like the
+        // closing one would cut the title short when it is read back.
+        if (!titlefile::ReadsBackWhole(title->text())) {
+            MsgBox(QStringLiteral(
+                       "タイトルの最後とカンマの前には、ダブルコーテーションは使用出来ません。"),
+                   vbOKOnly, QStringLiteral("確認"));
             return false;
         }
         if (!titlefile::CanEncode(title->text())) {
@@ -35,13 +36,19 @@ void frmCaldrin::cmdSave_Click() {
         return;
     const QString flag1 = Flag(*chkSyasen1);
     const QString flag2 = Flag(*chkSyasen2);
-    // The old settings stay whole until the new file is complete on the disk.
-    titlefile::OutputFile file(QStringLiteral("TITLE.TXT"));
-    file.Write(txtTitle1->text());
-    file.Write(txtTitle2->text());
-    file.Write(flag1);
-    file.Write(flag2);
-    file.Close();
+    // The old settings stay whole until the new file is complete on the disk; until then the
+    // window keeps showing them too, so what it shows is what the next start will read.
+    try {
+        titlefile::OutputFile file(QStringLiteral("TITLE.TXT"));
+        file.Write(txtTitle1->text());
+        file.Write(txtTitle2->text());
+        file.Write(flag1);
+        file.Write(flag2);
+        file.Close();
+    } catch (const titlefile::FileError& error) {
+        MsgBox(QString::fromUtf8(error.what()), vbOKOnly, QStringLiteral("確認"));
+        return;
+    }
 
     lblTitle1->setText(txtTitle1->text());
     TitleLine1 = txtTitle1->text();

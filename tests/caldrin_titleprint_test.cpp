@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QPrintPreviewDialog>
+#include <QSaveFile>
 
 namespace {
 
@@ -60,18 +61,28 @@ TEST_F(CaldrinTitlePrint, TitlesThatCouldNotBeReadBackAreRefusedAndTheOldFileKep
     Save("Old", "Titles");
     const QByteArray saved = TitleBytes();
     Save("Say \"hi\"", "x");
+    Save("x", "A\",B");
     Save("Café", "x");
-    EXPECT_EQ(Prompts().size(), 2);
+    EXPECT_EQ(Prompts().size(), 3);
     EXPECT_EQ(TitleBytes(), saved);
     EXPECT_EQ(window->lblTitle1->text(), "Old");
     EXPECT_EQ(window->SSTab1->Tab(), 4);
+    Save("A\"B", "\"Quoted\" B");
+    EXPECT_EQ(TitleBytes(), "\"A\"B\"\r\n\"\"Quoted\" B\"\r\n\"N\"\r\n\"N\"\r\n");
 }
 
 TEST_F(CaldrinTitlePrint, AFailedSaveSaysSoAndChangesNothing) {
     QDir(folder.Path()).mkdir("TITLE.TXT");
     Save("New", "Titles");
-    EXPECT_EQ(Prompts().size(), 1);
+    QSaveFile probe("TITLE.TXT");
+    probe.open(QIODevice::WriteOnly);
+    const auto boxes = MessageBox::TakeShown();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].title + ": " + boxes[0].prompt,
+              "確認: TITLE.TXT を保存できませんでした。\n" + probe.errorString());
     EXPECT_EQ(window->lblTitle1->text(), "");
+    EXPECT_EQ(window->TitleLine1 + window->TitleLine2 + window->SlantFlag1 + window->SlantFlag2,
+              "");
     EXPECT_EQ(window->SSTab1->Tab(), 4);
 }
 

@@ -4,7 +4,12 @@
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using titlefile::CanEncode;
@@ -46,6 +51,34 @@ protected:
             values << in.Input();
         EXPECT_THROW(in.Input(), FileError);
         return values;
+    }
+
+    // Saves in a child whose files cannot grow past `limit` bytes, as on a filling disk, and
+    // returns what it reported. With the folder locked (0555) a root child saves as nobody, who
+    // owns the file but not the folder.
+    QString saveInChild(const QString& title, rlim_t limit, bool locked) {
+        static auto* said = static_cast<char*>(
+            mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+        QFile::setPermissions(dir_.path(), QFile::Permissions(locked ? 0x5555 : 0x7700));
+        const bool asNobody = locked && geteuid() == 0 && !chown(path().toLocal8Bit(), 65534, 0);
+        const rlimit size{limit, limit};
+        std::strcpy(said, "not saved");
+        const pid_t child = fork();
+        if (child == 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            if (setrlimit(RLIMIT_FSIZE, &size) || (asNobody && setuid(65534)))
+                _exit(1);
+            try {
+                save({title});
+                *said = 0;
+            } catch (const FileError& e) {
+                std::strncpy(said, e.what(), 4095);
+            }
+            _exit(0);
+        }
+        waitpid(child, nullptr, 0);
+        QFile::setPermissions(dir_.path(), QFile::Permissions(0x7700));
+        return QString::fromUtf8(said);
     }
 
     QStringList parse(const QByteArray& bytes, int count) const {
@@ -111,10 +144,15 @@ TEST_F(TitleFileTest, DamagedShiftJisSpoilsOnlyItsOwnValue) {
               QStringList({kReplacement + kReplacement, "OK"}));
 }
 
-TEST_F(TitleFileTest, EmbeddedQuoteCutsOnlyThatValue) {
+TEST_F(TitleFileTest, QuotesReadBackUnlessOneCouldCloseTheValue) {
     save({"say \"hi\" now", "next", "last"});
     EXPECT_EQ(contents(), QByteArray("\"say \"hi\" now\"\r\n\"next\"\r\n\"last\"\r\n"));
-    EXPECT_EQ(readAll(3), QStringList({"say ", "next", "last"}));
+    save({"A\"B", "\"quoted\" word", "A\"B,C"});
+    EXPECT_EQ(readAll(3), QStringList({"A\"B", "\"quoted\" word", "A\"B,C"}));
+    for (const QString refused : {"A\",B", "A\" \t, B", "AB\"", "AB\"  ", "A\"\nB"})
+        EXPECT_THROW(OutputFile(path()).Write(refused), FileError) << refused.toStdString();
+    EXPECT_EQ(parse("\"A\"B,C\"\r\n\"DEF\"\r\n\"Y\"\r\n\"N\"\r\n", 4),
+              QStringList({"A\"B,C", "DEF", "Y", "N"}));
 }
 
 TEST_F(TitleFileTest, UnicodeLookAlikesAreSavedAsTheirCodePage932Forms) {
@@ -171,16 +209,28 @@ TEST_F(TitleFileTest, FailedSaveReportsTheFileAndKeepsTheOldOne) {
         EXPECT_NE(QString::fromUtf8(e.what()).indexOf("TITLE.TXT"), -1) << e.what();
     }
 
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root ignores directory permissions";
     const QByteArray old = "\"OLD\"\r\n";
     put(old);
-    QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::ExeOwner);
-    OutputFile out(path());
-    out.Write("NEW");
-    EXPECT_THROW(out.Close(), FileError);
-    QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    EXPECT_EQ(contents(), old);
+    for (const bool locked : {false, true}) {
+        const QString said = saveInChild(QString(200, 'N'), 64, locked);
+        EXPECT_TRUE(said.contains("TITLE.TXT") && said.contains(strerror(EFBIG))) << locked;
+        EXPECT_EQ(contents(), old);
+        EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList({"TITLE.TXT"}));
+    }
+    // A locked folder is no reason to refuse a file that may be written.
+    EXPECT_EQ(saveInChild("NEW", RLIM_INFINITY, true), "");
+    EXPECT_EQ(contents(), "\"NEW\"\r\n");
+}
+
+TEST_F(TitleFileTest, SavingRemovesOnlyLeftoversOfAnEarlierSave) {
+    const QStringList kept = {"TITLE.TXT", "TITLE.TXT.Folder", "TITLE.TXT.aBc1eF",
+                              "TITLE.TXTxaBcDeF"};
+    for (const QString& name : {kept[2], kept[3], QString("TITLE.TXT.aBcDeF")})
+        QFile(path(name)).open(QIODevice::WriteOnly);
+    QDir(dir_.path()).mkdir(kept[1]);
+    save({"X"});
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
+              kept);
 }
 
 } // namespace

@@ -1,11 +1,16 @@
 #include "titlefile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <cerrno>
+#include <cstring>
 #include <optional>
+#include <unistd.h>
 #include <utility>
 
 namespace titlefile {
@@ -29,6 +34,15 @@ bool isBlank(char c) {
 }
 bool endsField(char c) {
     return c == ',' || c == '\r' || c == '\n';
+}
+
+// A quote closes a quoted value only where nothing but blanks stands between it and a comma, a
+// line end or the end of the data; any other quote belongs to the value.
+bool closesValue(QByteArrayView data, qsizetype quote) {
+    qsizetype i = quote + 1;
+    while (i < data.size() && isBlank(data[i]))
+        ++i;
+    return i == data.size() || endsField(data[i]);
 }
 
 bool isLeadByte(char c) {
@@ -96,6 +110,57 @@ QString describeFirstUnencodable(const QString& text) {
     return {};
 }
 
+// A save killed half way leaves its temporary file, named after the target and six random
+// letters, unless the system could give it no name at all.
+void removeLeftovers(const QString& path) {
+    const QFileInfo target(path);
+    const QRegularExpression leftover(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(target.fileName()) + QStringLiteral("\\.[A-Za-z]{6}")));
+    const QDir folder = target.absoluteDir();
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
+        if (leftover.match(name).hasMatch())
+            QFile::remove(folder.filePath(name));
+    }
+}
+
+// The reason of a failed save, or nothing. Every step is checked here because commit() neither
+// looks at the outcome of its own final flush nor at whether the data reached the disk: on a full
+// disk it would put an empty file in place of the old one and report success.
+QString save(const QString& path, const QByteArray& data) {
+    QSaveFile file(path);
+    // A folder the user may not write in can still hold a TITLE.TXT he may; that file is then
+    // written in place, and put back if the write fails.
+    file.setDirectWriteFallback(true);
+    // Unbuffered, so every write reaches the file here and its failure shows here.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return file.errorString();
+    QString reason;
+    // A short write is no error yet; the next one tells why (a full disk, a size limit).
+    for (qsizetype done = 0; reason.isEmpty() && done < data.size();) {
+        const qint64 written = file.write(data.constData() + done, data.size() - done);
+        if (written > 0)
+            done += written;
+        else
+            reason = file.errorString();
+    }
+    if (reason.isEmpty() && ::fsync(file.handle()) != 0)
+        reason = QString::fromLocal8Bit(std::strerror(errno));
+    if (!reason.isEmpty()) {
+        file.cancelWriting();
+        return reason;
+    }
+    return file.commit() ? QString() : file.errorString();
+}
+
+// After a failed write in place the file holds part of the new settings, or nothing.
+void putBack(const QString& path, const QByteArray& old) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite) || file.readAll() == old)
+        return;
+    if (file.resize(0) && file.seek(0))
+        file.write(old);
+}
+
 } // namespace
 
 InputFile::InputFile(const QString& path) : name_(displayName(path)) {
@@ -122,12 +187,17 @@ void InputFile::skipBlanks() {
         ++pos_;
 }
 
-// Runs to the next quote, line ends included, as Input # does. Whatever follows the closing
-// quote up to the next comma or line end is dropped, so a title that held a quote costs only
-// its own tail and the values after it stay in step.
+// Runs, line ends included, to the quote that closes it, so a title may hold quotes of its own.
+// A file made by hand may have no such quote: the value then ends at its next quote and what
+// follows up to the next comma or line end is dropped, which costs only that value's tail and
+// keeps the values after it in step.
 QByteArray InputFile::quotedField() {
     const qsizetype start = pos_ + 1;
     qsizetype end = data_.indexOf('"', start);
+    while (end >= 0 && !closesValue(data_, end))
+        end = data_.indexOf('"', end + 1);
+    if (end < 0)
+        end = data_.indexOf('"', start);
     if (end < 0)
         end = data_.size();
     pos_ = end;
@@ -167,18 +237,44 @@ void OutputFile::Write(const QString& value) {
     if (!bytes)
         fail(QStringLiteral("タイトルにシフトJISで保存できない文字が含まれています。\n%1: %2")
                  .arg(value, describeFirstUnencodable(value)));
+    if (!ReadsBackWhole(value))
+        fail(QStringLiteral("タイトルの最後とカンマの前には、ダブルコーテーションは使用出来ません。"
+                            "\n%1")
+                 .arg(value));
     data_ += '"' + *bytes + "\"\r\n";
 }
 
 void OutputFile::Close() {
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data_) != data_.size() || !file.commit())
-        fail(QStringLiteral("%1 を保存できませんでした。\n%2")
-                 .arg(displayName(path_), file.errorString()));
+    removeLeftovers(path_);
+    // Kept to put back should the file have to be written in place and that write fail.
+    QFile oldFile(path_);
+    const std::optional<QByteArray> old =
+        oldFile.open(QIODevice::ReadOnly) ? std::optional(oldFile.readAll()) : std::nullopt;
+    oldFile.close();
+
+    const QString reason = save(path_, data_);
+    if (reason.isEmpty())
+        return;
+    if (old)
+        putBack(path_, *old);
+    fail(QStringLiteral("%1 を保存できませんでした。\n%2").arg(displayName(path_), reason));
 }
 
 bool CanEncode(const QString& text) {
     return encode(text).has_value();
+}
+
+// Judged on the title alone, as though the file ended with it, so a quote at the title's end,
+// blanks aside, is refused too: it would sit against the closing quote, where other readers of
+// this layout may well end the value early or take the pair for an escaped quote.
+bool ReadsBackWhole(const QString& text) {
+    // Quotes, blanks and separators are ASCII, the same bytes in UTF-8 as in Shift-JIS.
+    const QByteArray bytes = text.toUtf8();
+    for (qsizetype i = bytes.indexOf('"'); i >= 0; i = bytes.indexOf('"', i + 1)) {
+        if (closesValue(bytes, i))
+            return false;
+    }
+    return true;
 }
 
 } // namespace titlefile

@@ -16,7 +16,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Hands out the values of a file one at a time, parsed the way Input # parses them.
+// Hands out the values of a file one at a time, parsed the way Input # parses them, except that
+// a quote closes a quoted value only before a comma or a line end, so a title may hold quotes.
 class InputFile {
 public:
     explicit InputFile(const QString& path);
@@ -42,6 +43,8 @@ class OutputFile {
 public:
     explicit OutputFile(const QString& path);
     void Write(const QString& value);
+    // Replaces the file whole or throws FileError naming it and the reason, the old file kept.
+    // Temporary files left by a save that was killed half way are cleared away first.
     void Close();
 
 private:
@@ -51,5 +54,8 @@ private:
 
 // True when the text can be written without loss (after the usual look-alike substitutions).
 bool CanEncode(const QString& text);
+
+// False when a quote in the text could be taken for the one that closes the value.
+bool ReadsBackWhole(const QString& text);
 
 } // namespace titlefile
