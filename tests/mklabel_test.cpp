@@ -1,11 +1,13 @@
 #include "testsupport.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -110,6 +112,24 @@ TEST_F(MklabelTest, NothingToPrintOrNoCatalogueFailsWithoutWritingAFile) {
     EXPECT_NE(gone.code, 0);
     EXPECT_TRUE(gone.error.contains(missing)) << gone.error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(pdf));
+}
+
+TEST_F(MklabelTest, AFullDiskKeepsTheOldPdfAndLeavesNoTemporary) {
+    const QStringList args = {"caldrin",     "md",       folder.File(),
+                              Out("md.pdf"), "夏の記憶", "ミドリ Quartet"};
+    ASSERT_EQ(Mklabel(args).code, 0);
+    ASSERT_TRUE(QFile::copy(args[3], Out("good.pdf")));
+    const QStringList files = QDir(folder.Path()).entryList();
+    // Writes past 1 KiB fail with EFBIG, as on a disk that has filled up.
+    const Outcome full =
+        Start("bash", QStringList{"-c", "trap '' XFSZ; ulimit -f 1; exec \"$@\"", "-",
+                                  QCoreApplication::applicationDirPath() + "/../tools/mklabel"} +
+                          args);
+    EXPECT_NE(full.code, 0);
+    EXPECT_TRUE(full.error.contains(args[3]) && full.error.contains(strerror(EFBIG)))
+        << full.error.toStdString();
+    EXPECT_EQ(Start("cmp", {args[3], Out("good.pdf")}).code, 0);
+    EXPECT_EQ(QDir(folder.Path()).entryList(), files);
 }
 
 } // namespace

@@ -103,13 +103,16 @@ void PageRenderer::Print(QPagedPaintDevice& device) const {
         throw std::runtime_error("印刷を始めることができませんでした。");
     const double scale = Distance::Twips(1).InDots(device.logicalDpiX());
     for (int page = 0; page < pages_.size(); ++page) {
-        if (page > 0)
-            device.newPage();
+        if (page > 0 && !device.newPage())
+            throw std::runtime_error("印刷の途中で次のページに進めませんでした。");
         painter.save();
         painter.scale(scale, scale);
         DrawPage(painter, page);
         painter.restore();
     }
+    // Only here does a printer hand the job on, or a PDF get its closing tables.
+    if (!painter.end())
+        throw std::runtime_error("印刷を終えることができませんでした。");
 }
 
 } // namespace report
