@@ -1,16 +1,14 @@
 #include "titlefile.h"
 
+#include "savefile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#include <cerrno>
-#include <cstring>
 #include <optional>
-#include <unistd.h>
 #include <utility>
 
 namespace titlefile {
@@ -123,35 +121,6 @@ void removeLeftovers(const QString& path) {
     }
 }
 
-// The reason of a failed save, or nothing. Every step is checked here because commit() neither
-// looks at the outcome of its own final flush nor at whether the data reached the disk: on a full
-// disk it would put an empty file in place of the old one and report success.
-QString save(const QString& path, const QByteArray& data) {
-    QSaveFile file(path);
-    // A folder the user may not write in can still hold a TITLE.TXT he may; that file is then
-    // written in place, and put back if the write fails.
-    file.setDirectWriteFallback(true);
-    // Unbuffered, so every write reaches the file here and its failure shows here.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.errorString();
-    QString reason;
-    // A short write is no error yet; the next one tells why (a full disk, a size limit).
-    for (qsizetype done = 0; reason.isEmpty() && done < data.size();) {
-        const qint64 written = file.write(data.constData() + done, data.size() - done);
-        if (written > 0)
-            done += written;
-        else
-            reason = file.errorString();
-    }
-    if (reason.isEmpty() && ::fsync(file.handle()) != 0)
-        reason = QString::fromLocal8Bit(std::strerror(errno));
-    if (!reason.isEmpty()) {
-        file.cancelWriting();
-        return reason;
-    }
-    return file.commit() ? QString() : file.errorString();
-}
-
 // After a failed write in place the file holds part of the new settings, or nothing.
 void putBack(const QString& path, const QByteArray& old) {
     QFile file(path);
@@ -252,7 +221,7 @@ void OutputFile::Close() {
         oldFile.open(QIODevice::ReadOnly) ? std::optional(oldFile.readAll()) : std::nullopt;
     oldFile.close();
 
-    const QString reason = save(path_, data_);
+    const QString reason = SaveWholeFile(path_, data_, InPlace::WhenTheFolderIsLocked);
     if (reason.isEmpty())
         return;
     if (old)

@@ -1,14 +1,11 @@
 #include "labelprint.h"
 
 #include "recordset.h"
+#include "savefile.h"
 
 #include <QBuffer>
 #include <QPdfWriter>
-#include <QSaveFile>
-#include <cerrno>
-#include <cstring>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace report {
 
@@ -36,33 +33,6 @@ QString Draw(const PageRenderer& renderer, QIODevice& out) {
     return {};
 }
 
-// The reason the bytes could not be saved, or nothing. They go to a file of their own beside the
-// target, which takes the target's place only once every byte is on the disk: a full disk must
-// not cost the label written before. commit() alone would not do: it ignores a failed sync, and
-// a failed final flush when the file is buffered.
-QString Save(const QString& path, const QByteArray& data) {
-    QSaveFile file(path);
-    // Unbuffered, so every write reaches the file here and its failure shows here.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return file.errorString();
-    QString reason;
-    // A short write is no error yet; the next one tells why (a full disk, a size limit).
-    for (qsizetype done = 0; reason.isEmpty() && done < data.size();) {
-        const qint64 written = file.write(data.constData() + done, data.size() - done);
-        if (written > 0)
-            done += written;
-        else
-            reason = file.errorString();
-    }
-    if (reason.isEmpty() && ::fsync(file.handle()) != 0)
-        reason = QString::fromLocal8Bit(std::strerror(errno));
-    if (!reason.isEmpty()) {
-        file.cancelWriting();
-        return reason;
-    }
-    return file.commit() ? QString() : file.errorString();
-}
-
 } // namespace
 
 void WritePdf(const PageRenderer& renderer, const QString& path) {
@@ -72,7 +42,7 @@ void WritePdf(const PageRenderer& renderer, const QString& path) {
     pdf.open(QIODevice::WriteOnly);
     QString reason = Draw(renderer, pdf);
     if (reason.isEmpty())
-        reason = Save(path, pdf.data());
+        reason = SaveWholeFile(path, pdf.data());
     if (!reason.isEmpty())
         throw std::runtime_error(
             QStringLiteral("%1 に書き込めませんでした。\n%2").arg(path, reason).toStdString());
