@@ -3,22 +3,6 @@
 
 using namespace statements;
 
-void frmCaldrin::OpenQuery(const QString& sql) {
-    SqlText = sql;
-    rsTrack = dbTrack->OpenRecordset(SqlText, dbOpenSnapshot);
-}
-
-QStringList frmCaldrin::FillList(const QString& sql, std::initializer_list<ComboBox*> lists) {
-    OpenQuery(sql);
-    return FillLists(*rsTrack, lists);
-}
-
-void frmCaldrin::BindQuery(std::initializer_list<DataControl*> grids, const QString& sql) {
-    OpenQuery(sql);
-    for (DataControl* grid : grids)
-        grid->SetRecordset(rsTrack);
-}
-
 void frmCaldrin::BindTracks(std::initializer_list<DataControl*> grids, const QString& album,
                             const QString& artist) {
     BindQuery(grids, caldrin::TracksOfAlbum(album, artist));
@@ -68,9 +52,6 @@ void frmCaldrin::cmbartist_Click(int Index) {
 
 void frmCaldrin::SSTab1_Click(int PreviousTab) {
     PrevTab = PreviousTab;
-    if (SSTab1->Tab() == 3) {
-        cmdTuika->setEnabled(true);
-        chkRenzoku->setEnabled(true);
-        cmdUpdate->setEnabled(false);
-    }
+    if (SSTab1->Tab() == 3)
+        SetAddMode();
 }

@@ -1,61 +1,25 @@
 #include "frmcaldrin.h"
-#include "hasquote.h"
-#include "msgbox.h"
 #include "numbertext.h"
 #include "statements.h"
 
 using namespace statements;
 
-namespace {
-
-const QString kCheckTitle = QStringLiteral("確認");
-
-} // namespace
-
 bool frmCaldrin::EntryChecksPass(bool albumFirst) {
     const QString artist = cmbartist[3]->Text();
     const QString album = cmbAlbum[3]->Text();
-    if (artist.isEmpty() || album.isEmpty() || txtNo->text().isEmpty() ||
-        txtName->text().isEmpty()) {
-        MsgBox(QStringLiteral("全て入力して下さい。"), vbOKOnly, kCheckTitle);
-        return false;
-    }
-    const bool quoted =
-        albumFirst ? HasQuote(album) || HasQuote(artist) : HasQuote(artist) || HasQuote(album);
-    if (quoted) {
-        MsgBox(QStringLiteral("ｼﾝｸﾞﾙｺｰﾃｰｼｮﾝは使用出来ません。"), vbOKOnly, kCheckTitle);
-        return false;
-    }
-    if (HasNul(artist) || HasNul(album)) {
-        MsgBox(QStringLiteral("アーチスト名とアルバム名に NUL 文字は使用出来ません。"), vbOKOnly,
-               kCheckTitle);
-        return false;
-    }
-    if (!ParseNumber(txtNo->text())) {
-        MsgBox(QStringLiteral("曲番は数字しか使用出来ません。"), vbOKOnly, kCheckTitle);
-        return false;
-    }
-    return true;
+    return CatalogueWindow::EntryChecksPass({artist, album, txtNo->text(), txtName->text()},
+                                            albumFirst ? QStringList{album, artist}
+                                                       : QStringList{artist, album});
 }
 
-void frmCaldrin::WriteEntryFields() {
-    rsTrack->Fields(QStringLiteral("アーチスト名")) = cmbartist[3]->Text();
-    rsTrack->Fields(QStringLiteral("アルバム名")) = cmbAlbum[3]->Text();
-    // Stored as the number itself, so the column sorts numerically whatever type it was declared.
-    rsTrack->Fields(QStringLiteral("曲番")) = *ParseNumber(txtNo->text());
-    rsTrack->Fields(QStringLiteral("曲名")) = txtName->text();
-    rsTrack->Update();
+bool frmCaldrin::WriteEntry(bool adding) {
+    return WriteRow(adding,
+                    {cmbartist[3]->Text(), cmbAlbum[3]->Text(), TrackNumber(), txtName->text()});
 }
 
 void frmCaldrin::cmdTuika_Click() {
-    if (!EntryChecksPass(false))
+    if (!EntryChecksPass(false) || !WriteEntry(true))
         return;
-    rsTrack = dbTrack->OpenRecordset(Table(), dbOpenDynaset);
-    dbTrack->BeginTrans();
-    rsTrack->AddNew();
-    WriteEntryFields();
-    dbTrack->CommitTrans();
-    rsTrack->Close();
 
     FillList(caldrin::AllAlbums(), {cmbAlbum[1]});
     FillList(caldrin::ArtistsOfAlbum(cmbAlbum[3]->Text()), {cmbartist[1]});
@@ -88,22 +52,8 @@ void frmCaldrin::ShowAddedTrack() {
 }
 
 void frmCaldrin::cmdUpdate_Click() {
-    if (!EntryChecksPass(true))
+    if (!EntryChecksPass(true) || !WriteEntry(false))
         return;
-    rsTrack = dbTrack->OpenRecordset(Table(), dbOpenDynaset);
-    rsTrack->FindFirst(IdCriterion(QString::number(EditRowId)));
-    if (rsTrack->NoMatch()) {
-        rsTrack->Close();
-        MsgBox(QStringLiteral("この曲はすでに削除されています。変更は保存されませんでした。"
-                              "入力した内容はそのまま残っています。"),
-               vbOKOnly, kCheckTitle);
-        return;
-    }
-    dbTrack->BeginTrans();
-    rsTrack->Edit();
-    WriteEntryFields();
-    dbTrack->CommitTrans();
-    rsTrack->Close();
     txtNo->setText(QString());
     txtName->setText(QString());
     if (PrevTab == 1)

@@ -92,7 +92,7 @@ void CheckBoxCaption::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
 }
 
-void SetTabOrder(std::initializer_list<QWidget*> controls) {
+void SetTabOrder(const QList<QWidget*>& controls) {
     QWidget* previous = nullptr;
     for (QWidget* control : controls) {
         if (previous)

@@ -70,7 +70,7 @@ private:
 };
 
 // Sets the order in which Tab moves the focus through the controls.
-void SetTabOrder(std::initializer_list<QWidget*> controls);
+void SetTabOrder(const QList<QWidget*>& controls);
 
 // A tab control whose Click reports the tab that was left, on every change, whether the user
 // or the program changed it, before SetTab returns.

@@ -1,0 +1,154 @@
+#include "cataloguewindow.h"
+#include "hasquote.h"
+#include "msgbox.h"
+#include "numbertext.h"
+#include "statements.h"
+#include "titlefile.h"
+#include "titlestyle.h"
+
+namespace {
+
+const QString kCheckTitle = QStringLiteral("確認");
+
+QString Flag(const QCheckBox& box) {
+    return box.isChecked() ? QStringLiteral("Y") : QStringLiteral("N");
+}
+
+bool Refused(const QString& prompt) {
+    MsgBox(prompt, vbOKOnly, kCheckTitle);
+    return false;
+}
+
+} // namespace
+
+void CatalogueWindow::ReadTitleLines(titlefile::InputFile& file) {
+    TitleLine1 = file.Input();
+    TitleLine2 = file.Input();
+    lblTitle1->setText(TitleLine1);
+    txtTitle1->setText(TitleLine1);
+    lblTitle2->setText(TitleLine2);
+    txtTitle2->setText(TitleLine2);
+}
+
+void CatalogueWindow::ReadSlantFlags(titlefile::InputFile& file) {
+    SlantFlag1 = file.Input();
+    SlantFlag2 = file.Input();
+    ApplyTitleStyle(*lblTitle1, SlantFlag1);
+    chkSyasen1->setChecked(IsSlanted(SlantFlag1));
+    ApplyTitleStyle(*lblTitle2, SlantFlag2);
+    chkSyasen2->setChecked(IsSlanted(SlantFlag2));
+}
+
+bool CatalogueWindow::SaveTitleSettings(const QStringList& middle) {
+    for (const QLineEdit* title : {txtTitle1, txtTitle2}) {
+        // The file stores a title between double quotes; a quote inside it that looks like the
+        // closing one would cut the title short when it is read back.
+        if (!titlefile::ReadsBackWhole(title->text()))
+            return Refused(QStringLiteral(
+                "タイトルの最後とカンマの前には、ダブルコーテーションは使用出来ません。"));
+        if (!titlefile::CanEncode(title->text()))
+            return Refused(
+                QStringLiteral("タイトルにシフトJISで保存できない文字が含まれています。"));
+    }
+    const QString flag1 = Flag(*chkSyasen1);
+    const QString flag2 = Flag(*chkSyasen2);
+    // The old settings stay whole until the new file is complete on the disk; until then the
+    // window keeps showing them too, so what it shows is what the next start will read.
+    try {
+        titlefile::OutputFile file(QStringLiteral("TITLE.TXT"));
+        for (const QString& value :
+             QStringList{txtTitle1->text(), txtTitle2->text()} + middle + QStringList{flag1, flag2})
+            file.Write(value);
+        file.Close();
+    } catch (const titlefile::FileError& error) {
+        return Refused(QString::fromUtf8(error.what()));
+    }
+    lblTitle1->setText(txtTitle1->text());
+    TitleLine1 = txtTitle1->text();
+    lblTitle2->setText(txtTitle2->text());
+    TitleLine2 = txtTitle2->text();
+    SlantFlag1 = flag1;
+    ApplyTitleStyle(*lblTitle1, SlantFlag1);
+    SlantFlag2 = flag2;
+    ApplyTitleStyle(*lblTitle2, SlantFlag2);
+    return true;
+}
+
+bool CatalogueWindow::GridHasRow(const DataGrid& grid) {
+    return !grid.Columns(0).Value().isEmpty();
+}
+
+void CatalogueWindow::EnterCorrectionMode(const DataGrid& grid) {
+    EditRowId = grid.Columns(0).Value().toLongLong();
+    SSTab1->SetTab(3);
+    cmdTuika->setEnabled(false);
+    chkRenzoku->setEnabled(false);
+    cmdUpdate->setEnabled(true);
+}
+
+void CatalogueWindow::SetAddMode() {
+    cmdTuika->setEnabled(true);
+    chkRenzoku->setEnabled(true);
+    cmdUpdate->setEnabled(false);
+}
+
+CatalogueWindow::DeleteOutcome CatalogueWindow::DeleteCurrentRow(const DataGrid& grid) {
+    if (!GridHasRow(grid))
+        return DeleteOutcome::Kept;
+    if (MsgBox(QStringLiteral("削除してもよろしいですか？"), vbYesNo, kCheckTitle) != vbYes)
+        return DeleteOutcome::Kept;
+    rsTrack = dbTrack->OpenRecordset(statements::Table(), dbOpenDynaset);
+    rsTrack->FindFirst(statements::IdCriterion(grid.Columns(0).Value()));
+    if (rsTrack->NoMatch()) {
+        rsTrack->Close();
+        MsgBox(QStringLiteral("この曲はすでに削除されています。一覧を最新の内容に更新します。"),
+               vbOKOnly, kCheckTitle);
+        return DeleteOutcome::Vanished;
+    }
+    dbTrack->BeginTrans();
+    rsTrack->Delete();
+    dbTrack->CommitTrans();
+    rsTrack->Close();
+    return DeleteOutcome::Deleted;
+}
+
+bool CatalogueWindow::EntryChecksPass(const QStringList& filled, const QStringList& spliced) {
+    if (filled.contains(QString()))
+        return Refused(QStringLiteral("全て入力して下さい。"));
+    if (std::any_of(spliced.begin(), spliced.end(), HasQuote))
+        return Refused(QStringLiteral("ｼﾝｸﾞﾙｺｰﾃｰｼｮﾝは使用出来ません。"));
+    if (std::any_of(spliced.begin(), spliced.end(), HasNul))
+        return Refused(QStringLiteral("名前に NUL 文字は使用出来ません。"));
+    if (!ParseNumber(txtNo->text()))
+        return Refused(QStringLiteral("曲番は数字しか使用出来ません。"));
+    return true;
+}
+
+bool CatalogueWindow::WriteRow(bool adding, const QList<QVariant>& values) {
+    rsTrack = dbTrack->OpenRecordset(statements::Table(), dbOpenDynaset);
+    if (!adding) {
+        rsTrack->FindFirst(statements::IdCriterion(QString::number(EditRowId)));
+        if (rsTrack->NoMatch()) {
+            rsTrack->Close();
+            return Refused(QStringLiteral("この曲はすでに削除されています。変更は保存されません"
+                                          "でした。入力した内容はそのまま残っています。"));
+        }
+    }
+    dbTrack->BeginTrans();
+    if (adding)
+        rsTrack->AddNew();
+    else
+        rsTrack->Edit();
+    const QStringList columns = tracktable::UserColumns(program_);
+    for (int i = 0; i < columns.size(); ++i)
+        rsTrack->Fields(columns[i]) = values[i];
+    rsTrack->Update();
+    dbTrack->CommitTrans();
+    rsTrack->Close();
+    return true;
+}
+
+QVariant CatalogueWindow::TrackNumber() const {
+    // The number itself, so the column sorts numerically whatever type it was declared with.
+    return *ParseNumber(txtNo->text());
+}

@@ -1,0 +1,136 @@
+#include "cataloguewindow.h"
+
+#include "labelpreview.h"
+#include "msgbox.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+
+CatalogueWindow::CatalogueWindow(Program program, QString programFolder, const QString& productName,
+                                 const QStringList& gridFields)
+    : program_(program), programFolder_(std::move(programFolder)), gridFields_(gridFields),
+      splash_(std::make_unique<frmOpen>(productName)) {
+    CreateControls();
+}
+
+CatalogueWindow::~CatalogueWindow() {
+    // The controls outlive the members; none of their last signals may reach a handler.
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
+}
+
+void CatalogueWindow::ConnectCommonHandlers() {
+    connect(SSTab1, &TabControl::Click, this, [this](int previous) { SSTab1_Click(previous); });
+    connect(cmdClose, &QPushButton::clicked, this, &CatalogueWindow::cmdClose_Click);
+    const std::pair<QPushButton*, void (CatalogueWindow::*)()> commands[] = {
+        {cmdTuika, &CatalogueWindow::cmdTuika_Click},
+        {cmdUpdate, &CatalogueWindow::cmdUpdate_Click},
+        {cmdClear, &CatalogueWindow::cmdClear_Click},
+        {cmdEdit1, &CatalogueWindow::cmdEdit1_Click},
+        {cmdEdit2, &CatalogueWindow::cmdEdit2_Click},
+        {cmdDel1, &CatalogueWindow::cmdDel1_Click},
+        {cmdDel2, &CatalogueWindow::cmdDel2_Click},
+        {cmdSave, &CatalogueWindow::cmdSave_Click}};
+    for (const auto& [button, handler] : commands)
+        Route(button, &QPushButton::clicked, [this, handler = handler] { (this->*handler)(); });
+}
+
+void CatalogueWindow::Guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        if (dbTrack)
+            dbTrack->Rollback();
+        MsgBox(QString::fromUtf8(error.what()), vbOKOnly, QStringLiteral("エラー"));
+    }
+}
+
+bool CatalogueWindow::Form_Load() {
+    // A failure while the titles are read is passed over; the load goes on with the catalogue.
+    // The first failure after that runs the catalogue steps once more; a second failure of any
+    // kind ends the start-up.
+    bool trapped = false;
+    try {
+        splash_->Show();
+        splash_->Refresh();
+        ShowProgress(10);
+        CentreOnScreen(*this);
+        ShowProgress(20);
+        ReadTitleSettings();
+    } catch (const std::exception&) {
+        trapped = true;
+    }
+    for (;;) {
+        try {
+            OpenCatalogueAndFillLists();
+            break;
+        } catch (const std::exception& error) {
+            if (trapped) {
+                MsgBox(QString::fromUtf8(error.what()), vbOKOnly, windowTitle());
+                return false;
+            }
+            trapped = true;
+        }
+    }
+    // Said now, not after a whole track has been typed; browsing and printing still work.
+    if (const QString problem = tracktable::WriteProblem(dbTrack->Path()); !problem.isEmpty())
+        MsgBox(problem, vbOKOnly, QStringLiteral("確認"));
+    return true;
+}
+
+void CatalogueWindow::ShowProgress(double percent) {
+    if (splash_)
+        splash_->pbOpen->SetValue(percent);
+}
+
+void CatalogueWindow::OpenCatalogue() {
+    dbTrack = tracktable::OpenCatalogue(tracktable::FilePath(programFolder_, program_), program_);
+}
+
+void CatalogueWindow::closeEvent(QCloseEvent* event) {
+    if (dbTrack)
+        dbTrack->Close();
+    End();
+    event->accept();
+}
+
+void CatalogueWindow::cmdClose_Click() {
+    dbTrack->Close();
+    End();
+}
+
+void CatalogueWindow::End() {
+    ended_ = true;
+    hide();
+    QCoreApplication::exit(0);
+}
+
+void CatalogueWindow::OpenQuery(const QString& sql) {
+    SqlText = sql;
+    rsTrack = dbTrack->OpenRecordset(SqlText, dbOpenSnapshot);
+}
+
+QStringList CatalogueWindow::FillList(const QString& sql, std::initializer_list<ComboBox*> lists) {
+    OpenQuery(sql);
+    return FillLists(*rsTrack, lists);
+}
+
+void CatalogueWindow::BindQuery(std::initializer_list<DataControl*> grids, const QString& sql) {
+    OpenQuery(sql);
+    for (DataControl* grid : grids)
+        grid->SetRecordset(rsTrack);
+}
+
+void CatalogueWindow::RefillPair(const QString& sql, ComboBox& entry, ComboBox& browsing) {
+    OpenQuery(sql);
+    SavedText1 = entry.Text();
+    SavedText2 = browsing.Text();
+    FillLists(*rsTrack, {&entry, &browsing});
+    entry.SetText(SavedText1);
+    browsing.SetText(SavedText2);
+}
+
+void CatalogueWindow::PrintLabel(report::Label label) {
+    // The label reads the catalogue this window has open, wherever the program was started.
+    report::PrintLabel(this, program_, label, dbTrack->Path(), SqlText);
+}

@@ -1,0 +1,169 @@
+#pragma once
+
+#include "controls.h"
+#include "database.h"
+#include "datagrid.h"
+#include "frmopen.h"
+#include "recordset.h"
+#include "reportdefinition.h"
+#include "tracktable.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+namespace titlefile {
+class InputFile;
+}
+
+// What the album and the disc window have in common: the shared state of their handlers, the
+// controls both carry, the start tab, the entry and option tabs' common parts, start-up and
+// ending, the title settings, the grid commands' delete, and printing. Each program's window
+// adds its own lists and what its handlers do with them.
+class CatalogueWindow : public QWidget {
+    Q_OBJECT
+public:
+    ~CatalogueWindow() override;
+
+    // Runs the start-up sequence. False when start-up failed; the user has been told why.
+    bool Form_Load();
+    // The splash window while the load runs, null once it has been unloaded.
+    frmOpen* Splash() const { return splash_.get(); }
+    bool Ended() const { return ended_; }
+
+    // Shared state of the handlers.
+    std::unique_ptr<Database> dbTrack;
+    std::shared_ptr<Recordset> rsTrack;
+    QString SqlText;
+    QString TitleLine1, TitleLine2, SlantFlag1, SlantFlag2;
+    // The whole key: rows far beyond the first 32767 can be corrected too.
+    qint64 EditRowId = 0;
+    int PrevTab = 0;
+    QString SavedText1, SavedText2;
+
+    TabControl* SSTab1;
+    QLabel* lblTitle1;
+    QLabel* lblTitle2;
+    QPushButton* cmdClose;
+    DataControl* Data1;
+    DataControl* Data2;
+    DataGrid* DBGrid1;
+    DataGrid* DBGrid2;
+    QPushButton* cmdDel1;
+    QPushButton* cmdEdit1;
+    QPushButton* cmdDel2;
+    QPushButton* cmdEdit2;
+    QLineEdit* txtNo;
+    QLineEdit* txtName;
+    QCheckBox* chkRenzoku;
+    QPushButton* cmdTuika;
+    QPushButton* cmdUpdate;
+    QPushButton* cmdClear;
+    QLineEdit* txtTitle1;
+    QLineEdit* txtTitle2;
+    QCheckBox* chkSyasen1;
+    QCheckBox* chkSyasen2;
+    QPushButton* cmdSave;
+
+    void cmdClose_Click();
+    // The handlers both windows have, each program's own way.
+    virtual void SSTab1_Click(int PreviousTab) = 0;
+    virtual void cmdTuika_Click() = 0;
+    virtual void cmdUpdate_Click() = 0;
+    virtual void cmdClear_Click() = 0;
+    virtual void cmdEdit1_Click() = 0;
+    virtual void cmdEdit2_Click() = 0;
+    virtual void cmdDel1_Click() = 0;
+    virtual void cmdDel2_Click() = 0;
+    virtual void cmdSave_Click() = 0;
+
+protected:
+    // programFolder: where the catalogue lies (main passes the executable's folder).
+    CatalogueWindow(Program program, QString programFolder, const QString& productName,
+                    const QStringList& gridFields);
+
+    void closeEvent(QCloseEvent* event) override;
+
+    // The program's own start-up steps: the settings file, then the catalogue and the lists.
+    virtual void ReadTitleSettings() = 0;
+    virtual void OpenCatalogueAndFillLists() = 0;
+    void ShowProgress(double percent);
+    void OpenCatalogue();
+    void UnloadSplash() { splash_.reset(); }
+
+    // Runs a handler so that a failure of the catalogue is undone, told to the user, and never
+    // ends the program.
+    void Guarded(const std::function<void()>& handler);
+    template <typename Control, typename Signal>
+    void Route(Control* control, Signal signal, std::function<void()> handler) {
+        connect(control, signal, this, [this, handler] { Guarded(handler); });
+    }
+    // Connects the handlers above; the program connects its lists and print buttons itself.
+    void ConnectCommonHandlers();
+
+    // Queries: every one sets SqlText and replaces rsTrack.
+    void OpenQuery(const QString& sql);
+    QStringList FillList(const QString& sql, std::initializer_list<ComboBox*> lists);
+    // Every grid named shows the one result of the query.
+    void BindQuery(std::initializer_list<DataControl*> grids, const QString& sql);
+    // Refills an entry list and a browsing list from one query; each keeps the text it showed.
+    void RefillPair(const QString& sql, ComboBox& entry, ComboBox& browsing);
+
+    // Layout pieces both windows share.
+    QWidget* BuildStartTab(std::initializer_list<ComboBox*> hiddenLists);
+    QWidget* BrowsePage(QLayout* lists, DataGrid* grid,
+                        std::initializer_list<QPushButton*> buttons);
+    struct EntryField {
+        QString caption;
+        QString labelName;
+        QWidget* control;
+    };
+    // Lists side by side, each under its caption.
+    static QLayout* CaptionedLists(const QList<EntryField>& lists);
+    // The fields one under another, クリア beside the first, the commands below.
+    QWidget* BuildEntryTab(const QList<EntryField>& fields);
+    // The title lines with their slant boxes and captions, under what the program puts above.
+    QWidget* BuildOptionTab(QWidget* above, const QString& label1, const QString& label2);
+    static ComboBox* List(const QString& name, int index);
+    static QPushButton* Button(const QString& caption, const QString& name);
+
+    // Title settings: the two lines come first in the file, the two flags last.
+    void ReadTitleLines(titlefile::InputFile& file);
+    void ReadSlantFlags(titlefile::InputFile& file);
+    // Writes the settings file with the program's own values between the lines and the flags,
+    // then shows the titles. False, with the user told why, when nothing was saved.
+    bool SaveTitleSettings(const QStringList& middle);
+
+    // Grid commands.
+    static bool GridHasRow(const DataGrid& grid);
+    void EnterCorrectionMode(const DataGrid& grid);
+    // Deletes the grid's current row once the user agrees. Deleted, or Vanished when another
+    // copy of the program deleted it first (the user has been told), or Kept.
+    enum class DeleteOutcome { Deleted, Vanished, Kept };
+    DeleteOutcome DeleteCurrentRow(const DataGrid& grid);
+
+    // Entry: the checks both programs make, the names that reach statements in the order given.
+    bool EntryChecksPass(const QStringList& filled, const QStringList& spliced);
+    // Adds a row, or rewrites the row being corrected; the values go to the columns in the
+    // table's order. False, with the user told, when the row being corrected is gone.
+    bool WriteRow(bool adding, const QList<QVariant>& values);
+    // The track number typed, once the checks have passed.
+    QVariant TrackNumber() const;
+    void SetAddMode();
+
+    void PrintLabel(report::Label label);
+
+private:
+    void CreateControls();
+    void End();
+
+    Program program_;
+    QString programFolder_;
+    QStringList gridFields_;
+    std::unique_ptr<frmOpen> splash_;
+    bool ended_ = false;
+};
