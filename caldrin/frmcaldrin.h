@@ -22,8 +22,6 @@ public:
     void cmdTuika_Click() override;
     void cmdUpdate_Click() override;
     void cmdClear_Click() override;
-    void cmdEdit1_Click() override;
-    void cmdEdit2_Click() override;
     void cmdDel1_Click() override;
     void cmdDel2_Click() override;
     void cmdSave_Click() override;
@@ -53,7 +51,7 @@ private:
     void ReturnToArtistTab();
 
     // Grid commands.
-    void LoadRowForCorrection(const DataGrid& grid);
+    void LoadRowForCorrection(const DataGrid& grid) override;
     void RefreshFromAlbumTab();
     void RefreshFromArtistTab();
 

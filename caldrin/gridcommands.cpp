@@ -3,25 +3,13 @@
 
 using namespace statements;
 
-void frmCaldrin::cmdEdit1_Click() {
-    LoadRowForCorrection(*DBGrid1);
-}
-
-void frmCaldrin::cmdEdit2_Click() {
-    LoadRowForCorrection(*DBGrid2);
-}
-
 void frmCaldrin::LoadRowForCorrection(const DataGrid& grid) {
-    // Without a current row there is nothing to correct, as there is nothing to delete.
-    if (!GridHasRow(grid))
-        return;
     FillList(AllArtists(), {cmbartist[3]});
     FillList(caldrin::AlbumsOfArtist(grid.Columns(1).Value()), {cmbAlbum[3]});
     cmbartist[3]->SetText(grid.Columns(1).Value());
     cmbAlbum[3]->SetText(grid.Columns(2).Value());
     txtNo->setText(grid.Columns(3).Value());
     txtName->setText(grid.Columns(4).Value());
-    EnterCorrectionMode(grid);
 }
 
 // A row another copy deleted first leaves nothing to delete; the lists are brought up to date

@@ -29,8 +29,6 @@ public:
     void cmdTuika_Click() override;
     void cmdUpdate_Click() override;
     void cmdClear_Click() override;
-    void cmdEdit1_Click() override;
-    void cmdEdit2_Click() override;
     void cmdDel1_Click() override;
     void cmdDel2_Click() override;
     void cmdSave_Click() override;
@@ -50,7 +48,7 @@ private:
 
     bool EntryChecksPass();
     bool WriteEntry(bool adding);
-    void LoadRowForCorrection(const DataGrid& grid);
+    void LoadRowForCorrection(const DataGrid& grid) override;
     void ClearPairUnlessGridHasRow(const DataGrid& grid, ComboBox& entry, ComboBox& browsing);
 
     void ReadTitleSettings() override;

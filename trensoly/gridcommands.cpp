@@ -3,23 +3,11 @@
 
 using namespace statements;
 
-void frmTrensoly::cmdEdit1_Click() {
-    LoadRowForCorrection(*DBGrid1);
-}
-
-void frmTrensoly::cmdEdit2_Click() {
-    LoadRowForCorrection(*DBGrid2);
-}
-
 void frmTrensoly::LoadRowForCorrection(const DataGrid& grid) {
-    // Without a current row there is nothing to correct, as there is nothing to delete.
-    if (!GridHasRow(grid))
-        return;
     cmbMD[1]->SetText(grid.Columns(1).Value());
     txtNo->setText(grid.Columns(2).Value());
     cmbArtist[1]->SetText(grid.Columns(4).Value());
     txtName->setText(grid.Columns(3).Value());
-    EnterCorrectionMode(grid);
 }
 
 // A row another copy deleted first leaves nothing to delete; the lists are brought up to date

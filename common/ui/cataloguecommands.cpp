@@ -78,7 +78,19 @@ bool CatalogueWindow::GridHasRow(const DataGrid& grid) {
     return !grid.Columns(0).Value().isEmpty();
 }
 
-void CatalogueWindow::EnterCorrectionMode(const DataGrid& grid) {
+void CatalogueWindow::cmdEdit1_Click() {
+    CorrectCurrentRow(*DBGrid1);
+}
+
+void CatalogueWindow::cmdEdit2_Click() {
+    CorrectCurrentRow(*DBGrid2);
+}
+
+void CatalogueWindow::CorrectCurrentRow(const DataGrid& grid) {
+    // Without a current row there is nothing to correct, as there is nothing to delete.
+    if (!GridHasRow(grid))
+        return;
+    LoadRowForCorrection(grid);
     EditRowId = grid.Columns(0).Value().toLongLong();
     SSTab1->SetTab(3);
     cmdTuika->setEnabled(false);

@@ -75,8 +75,8 @@ public:
     virtual void cmdTuika_Click() = 0;
     virtual void cmdUpdate_Click() = 0;
     virtual void cmdClear_Click() = 0;
-    virtual void cmdEdit1_Click() = 0;
-    virtual void cmdEdit2_Click() = 0;
+    void cmdEdit1_Click();
+    void cmdEdit2_Click();
     virtual void cmdDel1_Click() = 0;
     virtual void cmdDel2_Click() = 0;
     virtual void cmdSave_Click() = 0;
@@ -140,7 +140,8 @@ protected:
 
     // Grid commands.
     static bool GridHasRow(const DataGrid& grid);
-    void EnterCorrectionMode(const DataGrid& grid);
+    // Copies the grid's current row into the entry fields, the program's way.
+    virtual void LoadRowForCorrection(const DataGrid& grid) = 0;
     // Deletes the grid's current row once the user agrees. Deleted, or Vanished when another
     // copy of the program deleted it first (the user has been told), or Kept.
     enum class DeleteOutcome { Deleted, Vanished, Kept };
@@ -158,6 +159,7 @@ protected:
     void PrintLabel(report::Label label);
 
 private:
+    void CorrectCurrentRow(const DataGrid& grid);
     void CreateControls();
     void End();
 
