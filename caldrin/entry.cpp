@@ -1,5 +1,4 @@
 #include "frmcaldrin.h"
-#include "numbertext.h"
 #include "statements.h"
 
 using namespace statements;
@@ -29,12 +28,6 @@ void frmCaldrin::cmdTuika_Click() {
         PrepareNextTrack();
     else
         ShowAddedTrack();
-}
-
-void frmCaldrin::PrepareNextTrack() {
-    txtNo->setText(NumberToText(*ParseNumber(txtNo->text()) + 1));
-    txtName->setText(QString());
-    txtName->setFocus();
 }
 
 void frmCaldrin::ShowAddedTrack() {

@@ -43,7 +43,6 @@ private:
     // Entry.
     bool EntryChecksPass(bool albumFirst);
     bool WriteEntry(bool adding);
-    void PrepareNextTrack();
     void ShowAddedTrack();
     enum class EntryTexts { Keep, Clear };
     void RefillArtistTabFromEntry(EntryTexts entry);

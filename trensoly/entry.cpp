@@ -1,5 +1,4 @@
 #include "frmtrensoly.h"
-#include "numbertext.h"
 #include "statements.h"
 
 using namespace statements;
@@ -33,10 +32,8 @@ void frmTrensoly::cmdTuika_Click() {
         return;
     if (chkRenzoku->checkState() == Qt::Checked) {
         // The next track of the same disc, which may well be by another artist.
-        txtNo->setText(NumberToText(*ParseNumber(txtNo->text()) + 1));
-        txtName->setText(QString());
+        PrepareNextTrack();
         cmbArtist[1]->SetText(QString());
-        txtName->setFocus();
         return;
     }
     cmbMD[2]->SetText(cmbMD[1]->Text());

@@ -164,3 +164,9 @@ QVariant CatalogueWindow::TrackNumber() const {
     // The number itself, so the column sorts numerically whatever type it was declared with.
     return *ParseNumber(txtNo->text());
 }
+
+void CatalogueWindow::PrepareNextTrack() {
+    txtNo->setText(NumberToText(*ParseNumber(txtNo->text()) + 1));
+    txtName->setText(QString());
+    txtName->setFocus();
+}

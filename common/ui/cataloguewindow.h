@@ -154,6 +154,8 @@ protected:
     bool WriteRow(bool adding, const QList<QVariant>& values);
     // The track number typed, once the checks have passed.
     QVariant TrackNumber() const;
+    // Continuous add: the number one higher, the title empty and ready to be typed.
+    void PrepareNextTrack();
     void SetAddMode();
 
     void PrintLabel(report::Label label);
