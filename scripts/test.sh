@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test.
+# Builds everything and runs every test (in build/ beside the sources, or $BUILD_DIR).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/build.sh"
-cd "$root/build"
+cd "${BUILD_DIR:-$root/build}"
 ctest --output-on-failure
