@@ -76,7 +76,12 @@ DataGrid::DataGrid(DataControl& source, const QStringList& dataFields, QWidget* 
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    horizontalHeader()->setStretchLastSection(true);
+    // The title takes the spare width wherever it stands: titles are the longest texts.
+    const int title = int(dataFields.indexOf(QStringLiteral("曲名")));
+    if (title >= 0)
+        horizontalHeader()->setSectionResizeMode(title, QHeaderView::Stretch);
+    else
+        horizontalHeader()->setStretchLastSection(true);
     connect(&source_, &DataControl::RecordsetChanged, this, &DataGrid::Rebind);
 }
 
