@@ -29,7 +29,47 @@ std::vector<qint64> Sizes(const QStringList& args) {
     return sizes;
 }
 
+const Program kPrograms[] = {Program::Caldrin, Program::Trensoly};
+
+// Leading program names are taken off the arguments; none stands for every program.
+std::vector<Program> Programs(QStringList& args) {
+    std::vector<Program> programs;
+    while (!args.isEmpty()) {
+        const auto named =
+            std::find_if(std::begin(kPrograms), std::end(kPrograms),
+                         [&](Program program) { return args.first() == ProgramName(program); });
+        if (named == std::end(kPrograms))
+            break;
+        programs.push_back(*named);
+        args.removeFirst();
+    }
+    if (programs.empty())
+        programs.assign(std::begin(kPrograms), std::end(kPrograms));
+    return programs;
+}
+
+int RunArguments(int argc, char* argv[], const char* name,
+                 const std::function<void(QStringList args)>& body) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    SetUpApplication(app);
+    // A failure is reported here rather than waiting in a message box nobody sees.
+    MessageBox::SetTestMode(true);
+    try {
+        body(app.arguments().mid(1));
+    } catch (const std::exception& error) {
+        QTextStream(stderr) << name << ": " << QString::fromUtf8(error.what()) << '\n';
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
+
+QString ProgramName(Program program) {
+    return program == Program::Caldrin ? QStringLiteral("caldrin") : QStringLiteral("trensoly");
+}
 
 QTextStream& Out() {
     static QTextStream out(stdout);
@@ -56,11 +96,11 @@ double MedianMs(const std::function<double()>& timedRun) {
     return Median(times);
 }
 
-Catalogue::Catalogue(qint64 tracks)
-    : path_(tracktable::FilePath(folder_.path(), Program::Caldrin)) {
+Catalogue::Catalogue(qint64 tracks, Program program)
+    : path_(tracktable::FilePath(folder_.path(), program)) {
     if (!folder_.isValid())
         throw std::runtime_error(folder_.errorString().toStdString());
-    democatalogue::Create(path_, Program::Caldrin, tracks);
+    democatalogue::Create(path_, program, tracks);
     QDir::setCurrent(folder_.path());
 }
 
@@ -142,19 +182,22 @@ QString Ratio(double ratio) {
 
 int Run(int argc, char* argv[], const char* name,
         const std::function<void(const std::vector<qint64>& sizes)>& body) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    SetUpApplication(app);
-    // A failure is reported here rather than waiting in a message box nobody sees.
-    MessageBox::SetTestMode(true);
-    try {
-        body(Sizes(app.arguments().mid(1)));
-    } catch (const std::exception& error) {
-        QTextStream(stderr) << name << ": " << QString::fromUtf8(error.what()) << '\n';
-        return 1;
-    }
-    return 0;
+    return RunArguments(argc, argv, name, [&](const QStringList& args) { body(Sizes(args)); });
+}
+
+int RunPrograms(int argc, char* argv[], const char* name, const ResultTable& table,
+                const QString& targets,
+                const std::function<void(Program program, qint64 tracks)>& measure) {
+    return RunArguments(argc, argv, name, [&](QStringList args) {
+        const std::vector<Program> programs = Programs(args);
+        const std::vector<qint64> sizes = Sizes(args);
+        table.PrintHeader();
+        for (qint64 tracks : sizes) {
+            for (Program program : programs)
+                measure(program, tracks);
+        }
+        Out() << '\n' << targets << '\n';
+    });
 }
 
 } // namespace bench

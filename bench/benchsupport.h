@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sqlitehandle.h"
+#include "tracktable.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,6 +17,9 @@ namespace bench {
 inline constexpr int kRepetitions = 5;
 // The size the targets are judged at.
 inline constexpr qint64 kTargetTracks = 100000;
+// At that size the window may cost at most this many times what SQLite alone takes for the
+// same statements.
+inline constexpr double kTargetRatio = 1.5;
 
 QTextStream& Out();
 
@@ -24,11 +28,14 @@ double ElapsedMs(const std::function<void()>& work);
 // Each run times itself, so it can leave out what it has to prepare.
 double MedianMs(const std::function<double()>& timedRun);
 
-// A demo catalogue of the album program in a folder of its own, which is also made the current
-// folder: TITLE.TXT is read from there, and an empty folder keeps a stray one out.
+// "caldrin" or "trensoly", as on the command line.
+QString ProgramName(Program program);
+
+// A demo catalogue of a program in a folder of its own, which is also made the current folder:
+// TITLE.TXT is read from there, and an empty folder keeps a stray one out.
 class Catalogue {
 public:
-    explicit Catalogue(qint64 tracks);
+    explicit Catalogue(qint64 tracks, Program program = Program::Caldrin);
     QString Folder() const { return folder_.path(); }
     const QString& Path() const { return path_; }
 
@@ -72,5 +79,11 @@ QString Ratio(double ratio);
 // answered without being shown, and a failure is reported on stderr. Returns main's exit code.
 int Run(int argc, char* argv[], const char* name,
         const std::function<void(const std::vector<qint64>& sizes)>& body);
+// The same for a benchmark of both programs: program names may come before the sizes, and
+// without any both are measured. Prints the table's header, measures each size for each
+// program, and ends with the targets.
+int RunPrograms(int argc, char* argv[], const char* name, const ResultTable& table,
+                const QString& targets,
+                const std::function<void(Program program, qint64 tracks)>& measure);
 
 } // namespace bench

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "benchsupport.h"
+#include "cataloguewindow.h"
+
+#include <QVariantList>
+#include <functional>
+#include <vector>
+
+// What the command benchmarks of both programs share: SQLite alone doing a command's work, the
+// window driven through its handlers, and the rounds that time both and print the results.
+namespace bench {
+
+inline constexpr double kTargetCommandMs = 50.0;
+
+// A track as the window writes it: the program's own columns, in the table's order.
+using Row = QVariantList;
+Row WithTitle(Program program, Row row, const QString& title);
+// The stored track of that key, as a row to write back.
+Row StoredRow(sqlite3* db, Program program, qint64 id);
+qint64 TrackCount(sqlite3* db);
+// The entry a user scrolling to the middle of a list would pick.
+QString Middle(const QStringList& values);
+
+// SQLite alone on a connection of its own. It commits with synchronous = EXTRA as the window
+// does, so a change pays the same syncs on each side.
+class BareCatalogue {
+public:
+    BareCatalogue(const QString& path, Program program);
+
+    sqlite3* db() const { return db_.get(); }
+    // The time the last write spent making itself durable: a whole transaction, or a file.
+    double LastWriteMs() const { return lastWriteMs_; }
+
+    void Read(const QString& sql) const { ReadAll(db(), sql); }
+    // The window's dynaset first finds the row by its key, then writes it in a transaction.
+    void Change(qint64 id, const Row& row);
+    qint64 Add(const Row& row);
+    void Delete(qint64 id);
+    // Times some other durable work, such as a file the command saves, as the write.
+    void Write(const std::function<void()>& work);
+
+private:
+    void Transaction(const std::function<void()>& change);
+    void Step(sqlite3_stmt* stmt) const;
+    void FindKey(qint64 id) const;
+    static void Bind(sqlite3_stmt* stmt, const Row& row);
+
+    SqliteHandle db_;
+    StatementHandle insert_, update_, delete_;
+    double lastWriteMs_ = 0;
+};
+
+// Drives a started window by calling its handlers as the controls would. Each command returns
+// the time its handler took; the steps that bring the window to where a user would give the
+// command are left out.
+class WindowDriver {
+public:
+    // Runs the start-up and shows the window.
+    explicit WindowDriver(CatalogueWindow& window);
+
+    // The time the events the last command left behind took: the grids' layout and the repaint.
+    double LastRedrawMs() const { return lastRedrawMs_; }
+
+    void GoToTab(int tab);
+    // Picks the text in a list on that tab: the list's Click is the handler timed.
+    double Pick(int tab, ComboBox& list, const QString& text, const std::function<void()>& click);
+    // A command that shows some other number of messages than expected has not done its work.
+    double Timed(int expectedPrompts, const std::function<void()>& handler);
+
+private:
+    CatalogueWindow& window_;
+    double lastRedrawMs_ = 0;
+};
+
+// One program's commands on one catalogue: a subclass starts the window and times each command
+// on it and on SQLite alone, round by round.
+class CommandBench {
+public:
+    CommandBench(const QString& path, Program program, QStringList commands);
+    virtual ~CommandBench() = default;
+
+    // The two sides take turns round by round, so a passing load on the machine slows both
+    // alike. Prints a row for each command.
+    void Measure(qint64 tracks);
+
+    // Its columns: each command's times on both sides.
+    static const ResultTable& Table();
+
+protected:
+    // Adds are undone by deletes within a round, so the catalogue keeps its size.
+    virtual void WindowRound(int round) = 0;
+    virtual void BareRound(int round) = 0;
+
+    void RecordWindow(int command, const WindowDriver& driver, double ms);
+    void TimeRead(int command, const std::function<void()>& work);
+    // A command that writes also records how long the write itself took.
+    void TimeWrite(int command, const std::function<void()>& work);
+
+    BareCatalogue bare_;
+
+private:
+    void PrintResults(qint64 tracks) const;
+
+    Program program_;
+    QStringList commands_;
+    std::vector<std::vector<double>> windowMs_, redrawMs_, bareMs_, writeMs_;
+};
+
+} // namespace bench

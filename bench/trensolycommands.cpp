@@ -1,0 +1,236 @@
+// The disc window's commands, and the statements each of them runs.
+
+#include "frmtrensoly.h"
+#include "programcommands.h"
+#include "statements.h"
+#include "titlefile.h"
+
+#include <array>
+#include <stdexcept>
+
+using namespace statements;
+
+namespace bench {
+
+namespace {
+
+enum Command {
+    PickMd1,
+    PickMd2,
+    PickArtist1,
+    PickArtist2,
+    EnterTab1,
+    EnterTab2,
+    Add,
+    AddContinuous,
+    Change1,
+    Change2,
+    Delete1,
+    Delete2,
+    Save
+};
+// In the order of the commands above.
+const QStringList kCommandNames =
+    QStringLiteral("pick MD(1)|pick MD(2)|pick artist(1)|pick artist(2)|enter tab1|enter tab2|"
+                   "add|add renzoku|change tab1|change tab2|delete tab1|delete tab2|save")
+        .split(QLatin1Char('|'));
+
+constexpr int kEntryTab = 3;
+constexpr int kOptionTab = 4;
+// Each round saves the settings with 昇順 first, so every command after it lists discs so.
+const QString kOrder = QStringLiteral("ASC");
+// The settings the window saves: its titles, still empty, 昇順, and no slanted titles.
+const QStringList kSettings = {
+    {}, {}, QStringLiteral("A"), QStringLiteral("N"), QStringLiteral("N")};
+
+qint64 FirstKey(sqlite3* db, const QString& sql) {
+    return FirstColumn(db, sql).value(0).toLongLong();
+}
+
+// What the commands work on, as a user would meet it: a disc and an artist from the middle of
+// their lists, and the first track each shows, which a correction writes back with a new title.
+struct Subjects {
+    explicit Subjects(sqlite3* db)
+        : disc(Middle(FirstColumn(db, trensoly::AllDiscs(kOrder)))),
+          artist(Middle(FirstColumn(db, AllArtists()))),
+          discRowId(FirstKey(db, trensoly::TracksOfDisc(disc))),
+          artistRowId(FirstKey(db, trensoly::TracksOfArtist(artist))),
+          discRow(StoredRow(db, Program::Trensoly, discRowId)),
+          artistRow(StoredRow(db, Program::Trensoly, artistRowId)),
+          addedDisc(artistRow.value(0).toString()), added{addedDisc, 0, addedTitle, artist} {}
+
+    QString disc, artist;
+    qint64 discRowId, artistRowId;
+    Row discRow, artistRow;
+    // On the artist's first disc (the first column of the artist's first track) with number 0 the
+    // added track sorts first on both browse tabs, so it is the grid's current row there and a
+    // delete takes it away again.
+    QString addedDisc;
+    QString addedTitle = QStringLiteral("ﾍﾞﾝﾁ 追加曲");
+    Row added;
+    std::array<QString, 2> changedTitles = {QStringLiteral("修正した曲名"),
+                                            QStringLiteral("ｼｭｳｾｲ 2")};
+};
+
+class TrensolyCommands : public CommandBench {
+public:
+    explicit TrensolyCommands(const Catalogue& catalogue)
+        : CommandBench(catalogue.Path(), Program::Trensoly, kCommandNames),
+          window_(catalogue.Folder()), driver_(window_), s_(bare_.db()) {}
+
+private:
+    // A browse tab with its list, grid and commands.
+    struct BrowseTab {
+        ComboBox& list;
+        const DataGrid& grid;
+        std::function<void()> click, edit, del;
+    };
+
+    BrowseTab Browse(int tab) {
+        if (tab == 1)
+            return {*window_.cmbMD[2], *window_.DBGrid1, [this] { window_.cmbMD_Click(2); },
+                    [this] { window_.cmdEdit1_Click(); }, [this] { window_.cmdDel1_Click(); }};
+        return {*window_.cmbArtist[2], *window_.DBGrid2, [this] { window_.cmbArtist_Click(2); },
+                [this] { window_.cmdEdit2_Click(); }, [this] { window_.cmdDel2_Click(); }};
+    }
+
+    void WindowRound(int round) override {
+        const auto record = [&](Command command, double ms) { RecordWindow(command, driver_, ms); };
+        record(Save, SaveSettings());
+        record(PickMd1, driver_.Pick(kEntryTab, *window_.cmbMD[1], s_.disc,
+                                     [&] { window_.cmbMD_Click(1); }));
+        record(PickArtist1, driver_.Pick(kEntryTab, *window_.cmbArtist[1], s_.artist,
+                                         [&] { window_.cmbArtist_Click(1); }));
+        record(PickMd2, PickOnTab(1, s_.disc));
+        record(PickArtist2, PickOnTab(2, s_.artist));
+        record(EnterTab1, EnterTab(1));
+        record(EnterTab2, EnterTab(2));
+        record(Add, AddTrack(false));
+        record(Delete1, DeleteAdded(1));
+        record(AddContinuous, AddTrack(true));
+        record(Delete2, DeleteAdded(2));
+        record(Change1, ChangeFrom(1, s_.disc, s_.discRowId, s_.changedTitles[round % 2]));
+        record(Change2, ChangeFrom(2, s_.artist, s_.artistRowId, s_.changedTitles[round % 2]));
+    }
+
+    void BareRound(int round) override {
+        const auto read = [&](Command command, const QString& sql) {
+            TimeRead(command, [&] { bare_.Read(sql); });
+        };
+        TimeWrite(Save, [&] {
+            bare_.Write([] {
+                titlefile::OutputFile file(QStringLiteral("BARE.TXT"));
+                for (const QString& value : kSettings)
+                    file.Write(value);
+                file.Close();
+            });
+            bare_.Read(trensoly::AllDiscs(kOrder));
+        });
+        for (Command command : {PickMd1, PickMd2, EnterTab1})
+            read(command, trensoly::TracksOfDisc(s_.disc));
+        for (Command command : {PickArtist1, PickArtist2, EnterTab2})
+            read(command, trensoly::TracksOfArtist(s_.artist));
+        qint64 id = 0;
+        TimeWrite(Add, [&] {
+            id = bare_.Add(s_.added);
+            ReadListsAfterEntry();
+            bare_.Read(trensoly::TracksOfDisc(s_.addedDisc));
+        });
+        TimeWrite(Delete1, [&] {
+            bare_.Delete(id);
+            bare_.Read(trensoly::TracksOfDisc(s_.addedDisc));
+            bare_.Read(trensoly::AllDiscs(kOrder));
+        });
+        TimeWrite(AddContinuous, [&] {
+            id = bare_.Add(s_.added);
+            ReadListsAfterEntry();
+        });
+        TimeWrite(Delete2, [&] {
+            bare_.Delete(id);
+            bare_.Read(trensoly::TracksOfDisc(s_.addedDisc));
+            bare_.Read(trensoly::TracksOfArtist(s_.artist));
+            bare_.Read(AllArtists());
+        });
+        const QString title = s_.changedTitles[round % 2];
+        // A correction shows its track again on the tab it came from, once when it rebinds the
+        // grid and once when the tab is entered.
+        TimeWrite(Change1, [&] {
+            bare_.Change(s_.discRowId, WithTitle(Program::Trensoly, s_.discRow, title));
+            ReadListsAfterEntry();
+            for (int times = 0; times < 2; ++times)
+                bare_.Read(trensoly::TracksOfDisc(s_.disc));
+        });
+        TimeWrite(Change2, [&] {
+            bare_.Change(s_.artistRowId, WithTitle(Program::Trensoly, s_.artistRow, title));
+            ReadListsAfterEntry();
+            for (int times = 0; times < 2; ++times)
+                bare_.Read(trensoly::TracksOfArtist(s_.artist));
+        });
+    }
+
+    // An entry or a correction refills both lists whole, whichever name it changed.
+    void ReadListsAfterEntry() const {
+        bare_.Read(trensoly::AllDiscs(kOrder));
+        bare_.Read(AllArtists());
+    }
+
+    double SaveSettings() {
+        driver_.GoToTab(kOptionTab);
+        window_.opAsc->setChecked(true);
+        return driver_.Timed(0, [&] { window_.cmdSave_Click(); });
+    }
+
+    double PickOnTab(int tab, const QString& text) {
+        const BrowseTab browse = Browse(tab);
+        return driver_.Pick(tab, browse.list, text, browse.click);
+    }
+
+    // Entered from the start tab, as a user coming back to browse would.
+    double EnterTab(int tab) {
+        driver_.GoToTab(0);
+        return driver_.Timed(0, [&] { window_.SSTab1->SetTab(tab); });
+    }
+
+    double AddTrack(bool continuous) {
+        driver_.GoToTab(kEntryTab);
+        window_.cmbMD[1]->SetText(s_.addedDisc);
+        window_.txtNo->setText(QStringLiteral("0"));
+        window_.cmbArtist[1]->SetText(s_.artist);
+        window_.txtName->setText(s_.addedTitle);
+        window_.chkRenzoku->setChecked(continuous);
+        return driver_.Timed(0, [&] { window_.cmdTuika_Click(); });
+    }
+
+    double DeleteAdded(int tab) {
+        const BrowseTab browse = Browse(tab);
+        PickOnTab(tab, tab == 1 ? s_.addedDisc : s_.artist);
+        // Either delete shows the disc tab's list again, which SQLite alone reads for that disc.
+        if (browse.grid.Columns(3).Value() != s_.addedTitle ||
+            window_.cmbMD[2]->Text() != s_.addedDisc)
+            throw std::runtime_error("the track to delete is not the grid's current row");
+        return driver_.Timed(1, browse.del);
+    }
+
+    double ChangeFrom(int tab, const QString& text, qint64 id, const QString& title) {
+        const BrowseTab browse = Browse(tab);
+        PickOnTab(tab, text);
+        driver_.Timed(0, browse.edit);
+        // Otherwise the correction would return to some other tab than the one measured.
+        if (window_.PrevTab != tab || window_.EditRowId != id)
+            throw std::runtime_error("a correction did not start from the tab's first track");
+        window_.txtName->setText(title);
+        return driver_.Timed(0, [&] { window_.cmdUpdate_Click(); });
+    }
+
+    frmTrensoly window_;
+    WindowDriver driver_;
+    const Subjects s_;
+};
+
+} // namespace
+
+std::unique_ptr<CommandBench> MakeTrensolyCommands(const Catalogue& catalogue) {
+    return std::make_unique<TrensolyCommands>(catalogue);
+}
+
+} // namespace bench
