@@ -54,3 +54,19 @@ function(install_catalogue_program)
         endif()
     ")
 endfunction()
+
+# add_catalogue_program(NAME <name>)
+#
+# Both programs are built alike from their own folder: the window, one file per concern, as the
+# library <name>_window that the tests and benchmarks drive, a thin main, and the install above.
+function(add_catalogue_program)
+    cmake_parse_arguments(PROGRAM "" "NAME" "" ${ARGN})
+    set(name ${PROGRAM_NAME})
+    add_library(${name}_window STATIC
+        frm${name}.h browse.cpp entry.cpp gridcommands.cpp layout.cpp startup.cpp titleprint.cpp)
+    target_include_directories(${name}_window PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name}_window PUBLIC ui)
+    add_executable(${name} main.cpp)
+    target_link_libraries(${name} PRIVATE ${name}_window)
+    install_catalogue_program(NAME ${name})
+endfunction()

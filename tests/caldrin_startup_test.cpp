@@ -5,13 +5,6 @@
 
 namespace {
 
-QByteArray TitleFile(const QStringList& values) {
-    QByteArray bytes;
-    for (const QString& value : values)
-        bytes += '"' + value.toUtf8() + "\"\r\n";
-    return bytes;
-}
-
 using CaldrinStartup = CaldrinWindowTest;
 
 TEST_F(CaldrinStartup, ShowsTheCatalogueOnTheStartTab) {

@@ -46,6 +46,13 @@ qint64 AddAlbumTrack(Database& db, const QString& artist, const QString& album,
     return sqlite3_last_insert_rowid(db.Handle());
 }
 
+QByteArray TitleFile(const QStringList& values) {
+    QByteArray bytes;
+    for (const QString& value : values)
+        bytes += '"' + value.toUtf8() + "\"\r\n";
+    return bytes;
+}
+
 int ExitStatusInChild(const std::function<int()>& body) {
     const pid_t child = fork();
     if (child == 0)

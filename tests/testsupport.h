@@ -39,6 +39,9 @@ qint64 AddAlbumTrack(Database& db, const QString& artist, const QString& album,
 // Every value of one column of a query, as text.
 QStringList ColumnTexts(Database& db, const QString& sql);
 
+// A title settings file as the programs write it: each value quoted, on a line of its own.
+QByteArray TitleFile(const QStringList& values);
+
 // Runs body in a forked child and returns its exit status (-1 when it did not exit): for what a
 // test cannot undo in its own process, such as a file size limit or giving up root.
 int ExitStatusInChild(const std::function<int()>& body);

@@ -4,13 +4,6 @@
 
 namespace {
 
-QByteArray TitleFile(const QStringList& values) {
-    QByteArray bytes;
-    for (const QString& value : values)
-        bytes += '"' + value.toUtf8() + "\"\r\n";
-    return bytes;
-}
-
 class Trensoly : public WindowTest<frmTrensoly, Program::Trensoly> {
 protected:
     // Discs whose numbers sort differently as text and as numbers, and an artist on two discs.
