@@ -88,10 +88,14 @@ void CatalogueWindow::OpenCatalogue() {
 }
 
 void CatalogueWindow::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void CatalogueWindow::Form_Unload() {
     if (dbTrack)
         dbTrack->Close();
     End();
-    event->accept();
 }
 
 void CatalogueWindow::cmdClose_Click() {

@@ -161,6 +161,8 @@ protected:
     void PrintLabel(report::Label label);
 
 private:
+    // The window closed from its title bar: the catalogue is released and the program ends.
+    void Form_Unload();
     void CorrectCurrentRow(const DataGrid& grid);
     void CreateControls();
     void End();
