@@ -2,6 +2,8 @@
 #include "statements.h"
 #include "windowtest.h"
 
+#include <QGroupBox>
+
 namespace {
 
 class Trensoly : public WindowTest<frmTrensoly, Program::Trensoly> {
@@ -42,6 +44,8 @@ TEST_F(Trensoly, StartsWithItsDiscOrderAndEmptyGrids) {
     EXPECT_EQ(window->DBGrid1->RowCount() + window->DBGrid2->RowCount(), 0);
     EXPECT_FALSE(window->cmdPrint1->isEnabled());
     EXPECT_TRUE(window->lblTitle2->font().italic());
+    EXPECT_EQ(window->findChild<QLabel*>("Label1")->text(), "MD番号 ");
+    EXPECT_EQ(window->findChild<QGroupBox*>("Frame1")->title(), "MD番号表示順");
 
     // Without a settings file: ascending by the database's default, neither order chosen.
     QFile::remove(folder.Path() + "/TITLE.TXT");
