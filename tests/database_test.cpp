@@ -75,9 +75,7 @@ TEST_F(DatabaseTest, FailedWritesNameTheCatalogueAndLoseNothing) {
         return 1;
     };
     EXPECT_EQ(ExitStatusInChild([&] {
-                  signal(SIGXFSZ, SIG_IGN);
-                  const rlimit full{rlim_t(QFileInfo(file).size()), RLIM_INFINITY};
-                  return setrlimit(RLIMIT_FSIZE, &full) == 0 ? failsWith("空き容量") : 3;
+                  return LimitFileSize(QFileInfo(file).size()) ? failsWith("空き容量") : 3;
               }),
               0);
     EXPECT_EQ(ExitStatusInChild(

@@ -11,7 +11,9 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTest>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -77,6 +79,12 @@ int RunTestAgainWith(const char* variable, const QString& value) {
     if (!again.waitForFinished(60000) || again.exitStatus() != QProcess::NormalExit)
         return -1;
     return again.exitCode();
+}
+
+bool LimitFileSize(qint64 bytes) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit size{rlim_t(bytes), rlim_t(bytes)};
+    return setrlimit(RLIMIT_FSIZE, &size) == 0;
 }
 
 bool LoseWriteAccess(const QString& folder) {

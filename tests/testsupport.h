@@ -48,6 +48,9 @@ int ExitStatusInChild(const std::function<int()>& body);
 // Runs the current test again in a process of its own with the variable set to value, and returns
 // its exit status; the test tells the two runs apart by the variable.
 int RunTestAgainWith(const char* variable, const QString& value);
+// Lets the process's files grow no further than bytes, a full disk in all but name: writes past
+// it fail with EFBIG instead of killing the process.
+bool LimitFileSize(qint64 bytes);
 // Takes away the right to write into the folder and its files for the rest of the process: root
 // gives up root (permissions do not bite it), anyone else loses the write bits.
 bool LoseWriteAccess(const QString& folder);

@@ -1,15 +1,13 @@
+#include "testsupport.h"
 #include "titlefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <csignal>
 #include <cstring>
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
+#include <limits>
 #include <unistd.h>
 
 using titlefile::CanEncode;
@@ -53,32 +51,25 @@ protected:
         return values;
     }
 
-    // Saves in a child whose files cannot grow past `limit` bytes, as on a filling disk, and
-    // returns what it reported. With the folder locked (0555) a root child saves as nobody, who
-    // owns the file but not the folder.
-    QString saveInChild(const QString& title, rlim_t limit, bool locked) {
-        static auto* said = static_cast<char*>(
-            mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    // Saves in a child whose files cannot grow past `limit` bytes, as on a filling disk. With the
+    // folder locked (0555) a root child saves as nobody, who owns the file but not the folder.
+    // The child's verdict: 0 saved, 1 refused naming the file and the reason, 2 otherwise.
+    int saveInChild(const QString& title, qint64 limit, bool locked) {
         QFile::setPermissions(dir_.path(), QFile::Permissions(locked ? 0x5555 : 0x7700));
         const bool asNobody = locked && geteuid() == 0 && !chown(path().toLocal8Bit(), 65534, 0);
-        const rlimit size{limit, limit};
-        std::strcpy(said, "not saved");
-        const pid_t child = fork();
-        if (child == 0) {
-            signal(SIGXFSZ, SIG_IGN);
-            if (setrlimit(RLIMIT_FSIZE, &size) || (asNobody && setuid(65534)))
-                _exit(1);
+        const int verdict = ExitStatusInChild([&] {
+            if (!LimitFileSize(limit) || (asNobody && setuid(65534)))
+                return 3;
             try {
                 save({title});
-                *said = 0;
+                return 0;
             } catch (const FileError& e) {
-                std::strncpy(said, e.what(), 4095);
+                const QString said = QString::fromUtf8(e.what());
+                return said.contains("TITLE.TXT") && said.contains(strerror(EFBIG)) ? 1 : 2;
             }
-            _exit(0);
-        }
-        waitpid(child, nullptr, 0);
+        });
         QFile::setPermissions(dir_.path(), QFile::Permissions(0x7700));
-        return QString::fromUtf8(said);
+        return verdict;
     }
 
     QStringList parse(const QByteArray& bytes, int count) const {
@@ -212,13 +203,12 @@ TEST_F(TitleFileTest, FailedSaveReportsTheFileAndKeepsTheOldOne) {
     const QByteArray old = "\"OLD\"\r\n";
     put(old);
     for (const bool locked : {false, true}) {
-        const QString said = saveInChild(QString(200, 'N'), 64, locked);
-        EXPECT_TRUE(said.contains("TITLE.TXT") && said.contains(strerror(EFBIG))) << locked;
+        EXPECT_EQ(saveInChild(QString(200, 'N'), 64, locked), 1) << locked;
         EXPECT_EQ(contents(), old);
         EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList({"TITLE.TXT"}));
     }
     // A locked folder is no reason to refuse a file that may be written.
-    EXPECT_EQ(saveInChild("NEW", RLIM_INFINITY, true), "");
+    EXPECT_EQ(saveInChild("NEW", std::numeric_limits<qint64>::max(), true), 0);
     EXPECT_EQ(contents(), "\"NEW\"\r\n");
 }
 
