@@ -21,7 +21,8 @@ namespace {
 
 using report::Label;
 
-constexpr double kPaperHeight = 16838;
+// An A4 sheet less the band kept clear along its top and bottom edges.
+constexpr double kPaperHeight = 16838 - 2 * report::kSheetInset.InTwips();
 constexpr double kBottomMargin = 1440;
 
 struct ExpectedText {

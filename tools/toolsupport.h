@@ -14,6 +14,7 @@ public:
     ToolCommandLine(QString name, QString help);
 
     QCommandLineParser& Parser() { return parser_; }
+    const QCommandLineParser& Parser() const { return parser_; }
 
     // Returns the exit status when the run is already over: after help, the version or an error.
     std::optional<int> Parse(int argc, char* argv[]);

@@ -87,9 +87,12 @@ void CheckTrackTable(Database& db, Program program) {
 
 } // namespace
 
+QString ProgramName(Program program) {
+    return program == Program::Caldrin ? QStringLiteral("caldrin") : QStringLiteral("trensoly");
+}
+
 QString FileName(Program program) {
-    return program == Program::Caldrin ? QStringLiteral("caldrin.mdb")
-                                       : QStringLiteral("trensoly.mdb");
+    return ProgramName(program) + QStringLiteral(".mdb");
 }
 
 QString FilePath(const QString& programFolder, Program program) {

@@ -12,6 +12,8 @@ namespace tracktable {
 
 inline const QString kTable = QStringLiteral("データレコード");
 
+// "caldrin" or "trensoly", as the program is called on the command line.
+QString ProgramName(Program program);
 // "caldrin.mdb" or "trensoly.mdb".
 QString FileName(Program program);
 // The catalogue beside the program: the folder as it is, so the path names a real folder on a

@@ -16,6 +16,11 @@ namespace {
 // The default weight of a drawn line: one pixel of the screen the labels were laid out on.
 constexpr Distance kLineWeight = 15_tw;
 
+// Cut guides stand off the label's corners, so a slightly crooked cut still misses them.
+constexpr Distance kGuideGap = Distance::Millimetres(2);
+constexpr Distance kGuideLength = Distance::Millimetres(5);
+constexpr Distance kGuideWeight = Distance::Points(0.3);
+
 // Sized in the painter's own units, twips, so the device's resolution is applied only once.
 QFont FieldFont(const PlacedText& text) {
     QFont font(QString::fromUtf8(kMincho));
@@ -24,12 +29,58 @@ QFont FieldFont(const PlacedText& text) {
     return font;
 }
 
+// Two short lines outward from each corner, along the edges that meet there.
+void DrawCutGuides(QPainter& painter, const QRectF& outline) {
+    painter.setPen(QPen(Qt::gray, kGuideWeight.InTwips()));
+    const double gap = kGuideGap.InTwips(), end = (kGuideGap + kGuideLength).InTwips();
+    for (const QPointF corner :
+         {outline.topLeft(), outline.topRight(), outline.bottomLeft(), outline.bottomRight()}) {
+        const double out_x = corner.x() == outline.left() ? -1 : 1;
+        const double out_y = corner.y() == outline.top() ? -1 : 1;
+        painter.drawLine(corner + QPointF(out_x * gap, 0), corner + QPointF(out_x * end, 0));
+        painter.drawLine(corner + QPointF(0, out_y * gap), corner + QPointF(0, out_y * end));
+    }
+}
+
+QRectF Extent(const Page& page) {
+    QRectF extent = page.outline;
+    for (const PlacedText& text : page.texts)
+        extent |= text.box;
+    return extent;
+}
+
 } // namespace
 
+QRectF LabelOutline(const Definition& definition, qint64 tracks) {
+    const Distance height = definition.pageHeader.height +
+                            Distance::Twips(definition.detail.height.InTwips() * double(tracks));
+    return QRectF(definition.margins.left.InTwips(), definition.margins.top.InTwips(),
+                  definition.labelWidth.InTwips(), height.InTwips());
+}
+
+QTransform SheetTransform(const Calibration& calibration) {
+    return QTransform::fromTranslate(kSheetInset.InTwips(), kSheetInset.InTwips()) *
+           calibration.Transform();
+}
+
 PageRenderer::PageRenderer(Definition definition, std::shared_ptr<const Snapshot> rows,
-                           QPageSize paper)
-    : definition_(std::move(definition)), rows_(std::move(rows)), paper_(std::move(paper)) {
+                           const QPageSize& paper)
+    : definition_(std::move(definition)), rows_(std::move(rows)),
+      sheet_(paper, QPageLayout::Portrait, QMarginsF()) {
     Layout();
+}
+
+void PageRenderer::SetSheet(const QPageLayout& sheet) {
+    const QPageLayout bare(sheet.pageSize(), sheet.orientation(), QMarginsF());
+    if (bare.fullRect(QPageLayout::Millimeter) == sheet_.fullRect(QPageLayout::Millimeter))
+        return;
+    sheet_ = bare;
+    pages_.clear();
+    Layout();
+}
+
+QString PageRenderer::Heading() const {
+    return pages_.isEmpty() || pages_[0].texts.isEmpty() ? QString() : pages_[0].texts[0].text;
 }
 
 QString PageRenderer::Text(qint64 row, const QString& column) const {
@@ -61,12 +112,14 @@ void PageRenderer::StartPage(qint64 row) {
 
 void PageRenderer::Layout() {
     // Whole points would round A4 to 16840 twips; millimetres keep it at 16838.
-    const Distance paperHeight = Distance::Millimetres(paper_.size(QPageSize::Millimeter).height());
-    const Distance bottom = paperHeight - definition_.margins.bottom;
+    const Distance sheetHeight =
+        Distance::Millimetres(sheet_.fullRect(QPageLayout::Millimeter).height());
+    const Distance bottom = sheetHeight - kSheetInset - kSheetInset - definition_.margins.bottom;
     const Distance detailsEnd = bottom - definition_.pageFooter.height;
     const Distance detailsStart = definition_.margins.top + definition_.pageHeader.height;
     // Starting at the end of a page makes the first row open the first page.
     Distance y = detailsEnd;
+    qint64 onPage = 0;
     for (qint64 row = 0; row < rows_->RecordCount(); ++row) {
         // A band that would run into the footer starts a new page, headed by its own row.
         if (y + definition_.detail.height > detailsEnd) {
@@ -74,15 +127,32 @@ void PageRenderer::Layout() {
                 PlaceBand(definition_.pageFooter, row - 1, detailsEnd);
             StartPage(row);
             y = detailsStart;
+            onPage = 0;
         }
         PlaceBand(definition_.detail, row, y);
         y += definition_.detail.height;
+        pages_.last().outline = LabelOutline(definition_, ++onPage);
     }
     if (!pages_.isEmpty())
         PlaceBand(definition_.pageFooter, rows_->RecordCount() - 1, detailsEnd);
 }
 
-void PageRenderer::DrawPage(QPainter& painter, int page) const {
+bool PageRenderer::FitsPrintableArea(const QPageLayout& printer,
+                                     const Calibration& calibration) const {
+    QPageLayout printable = printer;
+    printable.setMargins(printer.minimumMargins());
+    const QRectF points = printable.paintRect(QPageLayout::Point);
+    const QRectF area(
+        Distance::Points(points.x()).InTwips(), Distance::Points(points.y()).InTwips(),
+        Distance::Points(points.width()).InTwips(), Distance::Points(points.height()).InTwips());
+    const QTransform toSheet = SheetTransform(calibration);
+    for (const Page& page : pages_)
+        if (!area.contains(toSheet.mapRect(Extent(page))))
+            return false;
+    return true;
+}
+
+void PageRenderer::DrawPage(QPainter& painter, int page, bool cutGuides) const {
     for (const PlacedText& text : pages_[page].texts) {
         painter.setFont(FieldFont(text));
         painter.setPen(Qt::black);
@@ -94,20 +164,30 @@ void PageRenderer::DrawPage(QPainter& painter, int page) const {
         painter.setPen(pen);
         painter.drawLine(line.line);
     }
+    if (cutGuides)
+        DrawCutGuides(painter, pages_[page].outline);
 }
 
-void PageRenderer::Print(QPagedPaintDevice& device) const {
-    device.setPageLayout(QPageLayout(paper_, QPageLayout::Portrait, QMarginsF()));
+void PageRenderer::Print(QPagedPaintDevice& device, const Calibration& calibration) const {
+    const QTransform toSheet = SheetTransform(calibration);
+    PaintPages(device, int(pages_.size()), [&](QPainter& painter, int page) {
+        painter.setTransform(toSheet, true);
+        DrawPage(painter, page, calibration.cutGuides);
+    });
+}
+
+void PaintPages(QPagedPaintDevice& device, int pages,
+                const std::function<void(QPainter&, int)>& drawPage) {
     QPainter painter(&device);
     if (!painter.isActive())
         throw std::runtime_error("印刷を始めることができませんでした。");
     const double scale = Distance::Twips(1).InDots(device.logicalDpiX());
-    for (int page = 0; page < pages_.size(); ++page) {
+    for (int page = 0; page < pages; ++page) {
         if (page > 0 && !device.newPage())
             throw std::runtime_error("印刷の途中で次のページに進めませんでした。");
         painter.save();
         painter.scale(scale, scale);
-        DrawPage(painter, page);
+        drawPage(painter, page);
         painter.restore();
     }
     // Only here does a printer hand the job on, or a PDF get its closing tables.

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "calibration.h"
 #include "reportdefinition.h"
 
 #include <QFont>
 #include <QLineF>
 #include <QList>
-#include <QPageSize>
+#include <QPageLayout>
 #include <QRectF>
+#include <functional>
 #include <memory>
 
 class QPagedPaintDevice;
@@ -15,7 +17,7 @@ class Snapshot;
 
 namespace report {
 
-// One text of a laid-out page, its box in twips from the top-left corner of the sheet.
+// One text of a laid-out page, its box in twips from the top-left corner of the label area.
 struct PlacedText {
     QString field;
     QString text;
@@ -34,22 +36,42 @@ struct PlacedLine {
 struct Page {
     QList<PlacedText> texts;
     QList<PlacedLine> lines;
+    // Where the label is cut out: from the heading's corner to the ticks, down to the last band.
+    QRectF outline;
 };
 
-// Lays a report out over its rows once, then draws the pages on any paged device: the preview,
-// a printer and a PDF file all come out of the same code.
+// Where the label area starts on every sheet: far enough in from the edges for a printer's
+// unprintable border and for the cut guides outside the label.
+inline constexpr Distance kSheetInset = Distance::Millimetres(20);
+
+// The label's outline in the label area when it holds the given number of tracks.
+QRectF LabelOutline(const Definition& definition, qint64 tracks);
+
+// Twips of the label area to twips of the sheet as the calibrated printer needs them.
+QTransform SheetTransform(const Calibration& calibration);
+
+// Lays a report out over its rows for one sheet, then draws the pages on any paged device: the
+// preview, a printer and a PDF file all come out of the same code.
 class PageRenderer {
 public:
     PageRenderer(Definition definition, std::shared_ptr<const Snapshot> rows,
-                 QPageSize paper = QPageSize(QPageSize::A4));
+                 const QPageSize& paper = QPageSize(QPageSize::A4));
 
     const QList<Page>& Pages() const { return pages_; }
-    const QPageSize& Paper() const { return paper_; }
+    // The paper and orientation laid out for, without margins.
+    const QPageLayout& Sheet() const { return sheet_; }
+    // Lays the pages out again when the user chose another paper or orientation.
+    void SetSheet(const QPageLayout& sheet);
+    // The text the label is headed with: the album or the disc.
+    QString Heading() const;
 
-    // Sets the device's paper to the report's and draws every page on it.
-    void Print(QPagedPaintDevice& device) const;
-    // Draws one page with a painter whose coordinates are twips from the sheet's corner.
-    void DrawPage(QPainter& painter, int page) const;
+    // False when some part of a label would fall into the margins the printer cannot print.
+    bool FitsPrintableArea(const QPageLayout& printer, const Calibration& calibration) const;
+
+    // Draws every page on a device whose paper is the sheet's, as the calibration says.
+    void Print(QPagedPaintDevice& device, const Calibration& calibration) const;
+    // Draws one page with a painter whose coordinates are twips of the label area.
+    void DrawPage(QPainter& painter, int page, bool cutGuides) const;
 
 private:
     void Layout();
@@ -59,8 +81,13 @@ private:
 
     Definition definition_;
     std::shared_ptr<const Snapshot> rows_;
-    QPageSize paper_;
+    QPageLayout sheet_;
     QList<Page> pages_;
 };
+
+// Runs a drawing on every page of a device, in twips, after checking the painter started;
+// throws std::runtime_error with a message for the user when the device fails.
+void PaintPages(QPagedPaintDevice& device, int pages,
+                const std::function<void(QPainter&, int)>& drawPage);
 
 } // namespace report

@@ -6,6 +6,8 @@ namespace {
 
 constexpr Distance kPrintWidth = 9360_tw;
 constexpr Distance kInch = 1440_tw;
+constexpr Distance kMdWidth = 3930_tw;
+constexpr Distance kCassetteWidth = 5528_tw;
 constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignTop;
 constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignTop;
 constexpr Qt::Alignment kCentre = Qt::AlignHCenter | Qt::AlignTop;
@@ -35,7 +37,8 @@ Definition CaldrinMd() {
              {Tick("Line2", 3930_tw, 45_tw, 60_tw)}},
             {360_tw, {}, {}},
             kPrintWidth,
-            CornerMargins(80_tw, 200_tw)};
+            CornerMargins(80_tw, 200_tw),
+            kMdWidth};
 }
 
 Definition CaldrinCassette() {
@@ -51,7 +54,8 @@ Definition CaldrinCassette() {
          {Rule("Line2", 100_tw, 5386_tw, 215_tw, true), Tick("Line4", 5528_tw, 130_tw, 142_tw)}},
         {360_tw, {}, {}},
         kPrintWidth,
-        CornerMargins(200_tw, 150_tw)};
+        CornerMargins(200_tw, 150_tw),
+        kCassetteWidth};
 }
 
 Definition TrensolyMd() {
@@ -66,7 +70,8 @@ Definition TrensolyMd() {
              {Tick("Line2", 3930_tw, 45_tw, 60_tw)}},
             {300_tw, {}, {}},
             kPrintWidth,
-            CornerMargins(80_tw, 300_tw)};
+            CornerMargins(80_tw, 300_tw),
+            kMdWidth};
 }
 
 Definition TrensolyCassette() {
@@ -82,7 +87,8 @@ Definition TrensolyCassette() {
          {Rule("Line2", 100_tw, 5300_tw, 210_tw, true), Tick("Line4", 5528_tw, 130_tw, 142_tw)}},
         {435_tw, {}, {}},
         kPrintWidth,
-        CornerMargins(200_tw, 150_tw)};
+        CornerMargins(200_tw, 150_tw),
+        kCassetteWidth};
 }
 
 } // namespace
@@ -91,6 +97,10 @@ Definition LabelDefinition(Program program, Label label) {
     if (program == Program::Caldrin)
         return label == Label::Md ? CaldrinMd() : CaldrinCassette();
     return label == Label::Md ? TrensolyMd() : TrensolyCassette();
+}
+
+QString LabelName(Label label) {
+    return label == Label::Md ? QStringLiteral("MD ラベル") : QStringLiteral("カセットラベル");
 }
 
 } // namespace report

@@ -42,11 +42,16 @@ struct Definition {
     Band pageFooter;
     Distance printWidth;
     Margins margins;
+    // The ticks at the end of every band mark the label's right edge.
+    Distance labelWidth;
 };
 
 enum class Label { Md, Cassette };
 
 // The four labels: an MD label and a cassette label for each program.
 Definition LabelDefinition(Program program, Label label);
+
+// "MD ラベル" or "カセットラベル", as the user calls it.
+QString LabelName(Label label);
 
 } // namespace report

@@ -1,21 +1,95 @@
 #include "labelpreview.h"
 
+#include "calibrationdialog.h"
 #include "labelprint.h"
 #include "msgbox.h"
 #include "recordset.h"
 
+#include <QAction>
+#include <QDir>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QStandardPaths>
+#include <QToolBar>
 
 namespace report {
 
 namespace {
 
 const QString kCheckTitle = QStringLiteral("確認");
+const QString kUnprintable = QStringLiteral("ラベルの一部が印刷できない範囲にあります");
 
-QString LabelTitle(Label label) {
-    return label == Label::Md ? QStringLiteral("MD ラベル") : QStringLiteral("カセットラベル");
+// A file name made from the label's title; a slash in an album name must not make a folder.
+QString ProposedPdf(const QString& title) {
+    QString name = title;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+        .filePath(name + QStringLiteral(".pdf"));
 }
+
+// The preview of one label, owning its layout and the calibration it is drawn with.
+class LabelPreview : public QPrintPreviewDialog {
+public:
+    LabelPreview(QWidget* parent, Program program, Label label,
+                 std::shared_ptr<const Snapshot> rows)
+        : QPrintPreviewDialog(parent), label_(label), definition_(LabelDefinition(program, label)),
+          renderer_(definition_, std::move(rows), SavedPaper()), calibration_(SavedCalibration()) {
+        setAttribute(Qt::WA_DeleteOnClose);
+        setWindowTitle(LabelName(label));
+        const DocumentInfo info = LabelDocument(renderer_, program, label);
+        printer()->setFullPage(true);
+        printer()->setPageLayout(renderer_.Sheet());
+        printer()->setDocName(info.title);
+        printer()->setCreator(info.creator);
+        if (printer()->outputFormat() == QPrinter::PdfFormat)
+            printer()->setOutputFileName(ProposedPdf(info.title));
+        connect(this, &QPrintPreviewDialog::paintRequested, this, &LabelPreview::Paint);
+        AddCalibrationAction();
+    }
+
+private:
+    void Paint(QPrinter* printer) {
+        // The paper is whatever the user chose last, here or in the print dialog.
+        renderer_.SetSheet(printer->pageLayout());
+        // Only a convenience for the next label; this one prints on the chosen paper regardless.
+        SavePaper(printer->pageLayout().pageSize());
+        const bool fits = renderer_.FitsPrintableArea(printer->pageLayout(), calibration_);
+        setWindowTitle(fits ? LabelName(label_)
+                            : LabelName(label_) + QStringLiteral(" — ") + kUnprintable);
+        try {
+            renderer_.Print(*printer, calibration_);
+        } catch (const std::exception& error) {
+            MsgBox(QString::fromUtf8(error.what()), vbOKOnly, kCheckTitle);
+        }
+    }
+
+    void AddCalibrationAction() {
+        auto* toolBar = findChild<QToolBar*>();
+        if (!toolBar)
+            return;
+        toolBar->addSeparator();
+        QAction* action = toolBar->addAction(QStringLiteral("印刷位置の補正..."));
+        action->setObjectName(QStringLiteral("calibrate"));
+        connect(action, &QAction::triggered, this, &LabelPreview::Calibrate);
+    }
+
+    void Calibrate() {
+        auto* dialog = new CalibrationDialog(
+            this, calibration_, definition_, printer(), [this](const Calibration& calibration) {
+                calibration_ = calibration;
+                if (auto* pages = findChild<QPrintPreviewWidget*>())
+                    pages->updatePreview();
+            });
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
+    }
+
+    Label label_;
+    Definition definition_;
+    PageRenderer renderer_;
+    Calibration calibration_;
+};
 
 } // namespace
 
@@ -32,21 +106,7 @@ void PrintLabel(QWidget* parent, Program program, Label label, const QString& ca
         MsgBox(QStringLiteral("印刷する曲がありません。"), vbOKOnly, kCheckTitle);
         return;
     }
-    auto renderer = std::make_shared<PageRenderer>(LabelDefinition(program, label), rows);
-    auto* preview = new QPrintPreviewDialog(parent);
-    preview->setAttribute(Qt::WA_DeleteOnClose);
-    preview->setWindowTitle(LabelTitle(label));
-    preview->printer()->setFullPage(true);
-    preview->printer()->setPageSize(renderer->Paper());
-    QObject::connect(preview, &QPrintPreviewDialog::paintRequested, preview,
-                     [renderer](QPrinter* printer) {
-                         try {
-                             renderer->Print(*printer);
-                         } catch (const std::exception& error) {
-                             MsgBox(QString::fromUtf8(error.what()), vbOKOnly, kCheckTitle);
-                         }
-                     });
-    preview->show();
+    (new LabelPreview(parent, program, label, std::move(rows)))->show();
 }
 
 } // namespace report
