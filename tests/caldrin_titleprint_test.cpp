@@ -1,8 +1,13 @@
 #include "caldrinwindow.h"
+#include "calibrationdialog.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QSaveFile>
 
 namespace {
@@ -101,6 +106,31 @@ TEST_F(CaldrinTitlePrint, PrintingOpensAPreviewOfTheLastQuery) {
     EXPECT_EQ(previews[0]->windowTitle(), "カセットラベル");
     previews[0]->close();
     EXPECT_TRUE(Prompts().isEmpty());
+}
+
+TEST_F(CaldrinTitlePrint, CalibratingInThePreviewRedrawsItAndIsKeptForTheUser) {
+    PickOnTab(1, "cmbAlbum(1)", "夏の午後");
+    Click(window->cmdPrint1[0]);
+    ASSERT_EQ(Previews().size(), 1);
+    QPrintPreviewDialog* preview = Previews()[0];
+    EXPECT_EQ(preview->printer()->docName(), "夏の午後 MD ラベル");
+    auto* calibrate = preview->findChild<QAction*>("calibrate");
+    ASSERT_NE(calibrate, nullptr);
+    calibrate->trigger();
+    auto* dialog = preview->findChild<report::CalibrationDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    int redraws = 0;
+    QObject::connect(preview, &QPrintPreviewDialog::paintRequested, [&] { ++redraws; });
+    dialog->findChild<QDoubleSpinBox*>("offsetX")->setValue(-3.4);
+    dialog->findChild<QCheckBox*>("cutGuides")->setChecked(false);
+    EXPECT_EQ(redraws, 2);
+    dialog->accept();
+    const report::Calibration saved = report::SavedCalibration();
+    EXPECT_NEAR(saved.offsetX.InMillimetres(), -3.4, 1e-9);
+    EXPECT_FALSE(saved.cutGuides);
+    preview->close();
+    EXPECT_TRUE(Prompts().isEmpty());
+    report::SaveCalibration({});
 }
 
 TEST_F(CaldrinTitlePrint, ALabelOfNothingIsToldNotPrinted) {

@@ -1,8 +1,12 @@
+#include "calibration.h"
+#include "pagerenderer.h"
 #include "testsupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -130,6 +134,118 @@ TEST_F(MklabelTest, AFullDiskKeepsTheOldPdfAndLeavesNoTemporary) {
         << full.error.toStdString();
     EXPECT_EQ(Start("cmp", {args[3], Out("good.pdf")}).code, 0);
     EXPECT_EQ(QDir(folder.Path()).entryList(), files);
+}
+
+// A word of pdftotext's layout, its box in points from the sheet's top-left corner.
+QMultiMap<QString, QRectF> Words(const QString& pdf) {
+    const Outcome out = Start(Poppler("pdftotext"), {"-bbox", pdf, "-"});
+    static const QRegularExpression word(
+        R"re(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]+)<)re");
+    QMultiMap<QString, QRectF> words;
+    for (auto it = word.globalMatch(out.output); it.hasNext();) {
+        const auto m = it.next();
+        const QPointF from(m.captured(1).toDouble(), m.captured(2).toDouble());
+        words.insert(m.captured(5),
+                     QRectF(from, QPointF(m.captured(3).toDouble(), m.captured(4).toDouble())));
+    }
+    return words;
+}
+
+QString Info(const QString& pdf) {
+    return Start(Poppler("pdfinfo"), {pdf}).output;
+}
+
+// The darkest grey, 0 black to 255 white, in an area of the first page given in points.
+int Darkest(const QString& pdf, const QRectF& points) {
+    constexpr double kDpi = 144;
+    const QRect px = QTransform::fromScale(kDpi / 72, kDpi / 72).mapRect(points).toRect();
+    const QString out = pdf + "-area";
+    Start(Poppler("pdftoppm"),
+          {"-gray", "-r", QString::number(kDpi), "-singlefile", "-x", QString::number(px.x()), "-y",
+           QString::number(px.y()), "-W", QString::number(px.width()), "-H",
+           QString::number(px.height()), pdf, out});
+    const QImage image(out + ".pgm");
+    int darkest = image.isNull() ? -1 : 255;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            darkest = std::min(darkest, qGray(image.pixel(x, y)));
+    return darkest;
+}
+
+TEST_F(MklabelTest, CalibrationMovesAndScalesTheLabelOnTheChosenPaper) {
+    const QStringList label = {"caldrin", "md", folder.File(), "", "夏の記憶", "ミドリ Quartet"};
+    const auto make = [&](const QString& name, const QStringList& options) {
+        QStringList args = label;
+        args[3] = Out(name);
+        const Outcome made = Mklabel(args + options);
+        EXPECT_EQ(made.code, 0) << made.error.toStdString();
+        return Words(args[3]).value("第03番");
+    };
+    const QRectF plain = make("plain.pdf", {});
+    ASSERT_FALSE(plain.isNull());
+    const QRectF unguided = make("unguided.pdf", {"--no-guides"});
+    EXPECT_EQ(unguided, plain);
+    // Left of the label's top-left corner, where only the horizontal cut guide is drawn.
+    const auto definition = report::LabelDefinition(Program::Caldrin, report::Label::Md);
+    const QPointF corner =
+        report::SheetTransform({}).map(
+            QPointF(definition.margins.left.InTwips(), definition.margins.top.InTwips())) /
+        20;
+    const double mm = 72 / 25.4;
+    const QRectF guide(corner.x() - 6.5 * mm, corner.y() - mm, 4 * mm, 2 * mm);
+    EXPECT_LT(Darkest(Out("plain.pdf"), guide), 230);
+    EXPECT_EQ(Darkest(Out("unguided.pdf"), guide), 255);
+
+    // What the user saved in the preview is what the tool uses, unless told otherwise.
+    ASSERT_EQ(
+        report::SaveCalibration({Distance::Millimetres(5), Distance::Millimetres(-3), 100, true}),
+        "");
+    const QRectF moved = make("moved.pdf", {});
+    EXPECT_NEAR(moved.left() - plain.left(), 5 * mm, 0.2);
+    EXPECT_NEAR(moved.top() - plain.top(), -3 * mm, 0.2);
+    const QRectF scaled =
+        make("scaled.pdf", {"--offset-x", "0", "--offset-y=0", "--scale", "110", "--paper", "a5"});
+    EXPECT_NEAR(scaled.left(), plain.left() * 1.1, 0.2);
+    EXPECT_NEAR(scaled.top(), plain.top() * 1.1, 0.2);
+    EXPECT_NEAR(scaled.width(), plain.width() * 1.1, 0.2);
+    const QString info = Info(Out("scaled.pdf"));
+    EXPECT_TRUE(info.contains("(A5)")) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("Title: +夏の記憶 MD ラベル\n")));
+    EXPECT_TRUE(info.contains(QRegularExpression("Creator: +caldrin\n")));
+    report::SaveCalibration({});
+
+    for (const QStringList& wrong :
+         {QStringList{"--offset-x", "20.5"}, {"--scale", "8O"}, {"--paper", "A3"}}) {
+        QStringList args = label;
+        args[3] = Out("wrong.pdf");
+        const Outcome refused = Mklabel(args + wrong);
+        EXPECT_EQ(refused.code, 1);
+        EXPECT_TRUE(refused.error.contains(wrong[1])) << refused.error.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(args[3]));
+    }
+}
+
+TEST_F(MklabelTest, TheCalibrationPagesRulersMeasureFromTheSheetsEdges) {
+    const QString pdf = Out("calibration.pdf");
+    const Outcome made =
+        Mklabel({"trensoly", "cassette", "--calibration-page", pdf, "--paper", "Letter"});
+    ASSERT_EQ(made.code, 0) << made.error.toStdString();
+    EXPECT_TRUE(Info(pdf).contains("(letter)")) << Info(pdf).toStdString();
+    const auto words = Words(pdf);
+    const double mm = 72 / 25.4;
+    for (int at = 20; at <= 200; at += 30) {
+        SCOPED_TRACE(at);
+        // The rulers lie in the 20 mm along the edges; the instructions say "20" too.
+        const QList<QRectF> numbers = words.values(QString::number(at));
+        const auto top = std::find_if(numbers.begin(), numbers.end(),
+                                      [&](const QRectF& box) { return box.bottom() < 20 * mm; });
+        const auto left = std::find_if(numbers.begin(), numbers.end(),
+                                       [&](const QRectF& box) { return box.right() < 20 * mm; });
+        ASSERT_TRUE(top != numbers.end() && left != numbers.end());
+        EXPECT_NEAR(top->center().x(), at * mm, 0.3);
+        // Text centred on a tick sits a little above it: its descent is below the baseline.
+        EXPECT_NEAR(left->center().y(), at * mm, 0.6);
+    }
 }
 
 } // namespace

@@ -274,4 +274,25 @@ TEST(ReportLayout, ColumnsTheQueryLeavesOutPrintEmpty) {
     EXPECT_EQ(Texts(computed.Pages()[0], "Field4"), QStringList({"Blue Moon", "海辺の町"}));
 }
 
+TEST(ReportLayout, APrinterWhoseMarginsReachTheLabelIsNoticed) {
+    CatalogueFolder folder;
+    folder.CreateEmpty();
+    Insert(*folder.Open(), Program::Caldrin, "夏", "森", "1", "Blue Moon");
+    const report::PageRenderer renderer(
+        report::LabelDefinition(Program::Caldrin, Label::Md),
+        report::LoadRows(folder.File(), Program::Caldrin,
+                         statements::caldrin::TracksOfAlbum("夏", "森")));
+    const auto printer = [](double minimumMm) {
+        const QMarginsF minimum(minimumMm, minimumMm, minimumMm, minimumMm);
+        return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, minimum,
+                           QPageLayout::Millimeter, minimum);
+    };
+    const report::Calibration none;
+    EXPECT_TRUE(renderer.FitsPrintableArea(printer(6), none));
+    EXPECT_FALSE(renderer.FitsPrintableArea(printer(22), none));
+    // The heading stands 21.4 mm in; a printer drawing 16 mm further left would cut it.
+    const report::Calibration left{Distance::Millimetres(-16), {}, 100, true};
+    EXPECT_FALSE(renderer.FitsPrintableArea(printer(6), left));
+}
+
 } // namespace
