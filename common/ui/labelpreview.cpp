@@ -39,7 +39,8 @@ public:
         setWindowTitle(LabelName(label));
         const DocumentInfo info = LabelDocument(renderer_, program, label);
         printer()->setFullPage(true);
-        printer()->setPageLayout(renderer_.Sheet());
+        // Only the paper: margins are the printer's business, and full-page printing ignores them.
+        printer()->setPageSize(renderer_.Sheet().pageSize());
         printer()->setDocName(info.title);
         printer()->setCreator(info.creator);
         if (printer()->outputFormat() == QPrinter::PdfFormat)
