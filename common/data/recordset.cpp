@@ -4,8 +4,6 @@
 #include "database.h"
 #include "numbertext.h"
 
-namespace {
-
 QVariant ColumnValue(sqlite3_stmt* stmt, int column) {
     switch (sqlite3_column_type(stmt, column)) {
     case SQLITE_INTEGER:
@@ -22,6 +20,8 @@ QVariant ColumnValue(sqlite3_stmt* stmt, int column) {
                                  sqlite3_column_bytes(stmt, column));
     }
 }
+
+namespace {
 
 void Bind(sqlite3_stmt* stmt, int index, const QVariant& value) {
     switch (value.typeId()) {

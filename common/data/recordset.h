@@ -8,6 +8,10 @@
 
 class Database;
 class Recordset;
+struct sqlite3_stmt;
+
+// The value of a column of the statement's current row: integer, real, text, Null or bytes.
+QVariant ColumnValue(sqlite3_stmt* stmt, int column);
 
 // One column of the current row of a recordset.
 class Field {
