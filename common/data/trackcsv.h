@@ -14,18 +14,21 @@ enum class Encoding { Utf8, Cp932 };
 
 // Every track of the catalogue: a header row of the program's column names, then one row per
 // track in the order the tracks were entered, track numbers written as the window shows them.
+// Lines end in CRLF; UTF-8 has no byte order mark.
 // Throws DbError when the catalogue cannot be read, std::runtime_error (message in Japanese,
 // naming the track) when a text cannot be written in the encoding.
 QByteArray Export(Database& db, Program program, Encoding encoding);
 
 struct Problem {
-    qint64 line;    // line of the file, the header being line 1
+    qint64 line;    // line of the file where the row starts, the header being line 1
     QString reason; // in Japanese, fit for the user
 };
 
 // Appends the tracks of a CSV file (UTF-8 or CP932, told apart by the bytes) in one transaction:
-// all of them, or none when any row is bad. Returns every bad row, empty when the tracks were
-// added; *added gets their number. Throws DbError when the write fails; nothing is then written.
+// all of them, or none when any row is bad. Columns are found by their names in the header, in
+// any order; columns the program does not know are left out. A row is bad when it holds what the
+// window would refuse to store. Returns every bad row, empty when the tracks were added; *added
+// gets their number. Throws DbError when the write fails; nothing is then written.
 QList<Problem> Import(Database& db, Program program, const QByteArray& csv,
                       qint64* added = nullptr);
 
