@@ -50,6 +50,19 @@ void frmCaldrin::cmbartist_Click(int Index) {
     }
 }
 
+// On the album tab: the album picked, then its artist when the album's first is another.
+bool frmCaldrin::ShowFoundTrack(const QStringList& row) {
+    const QString& artist = row[1];
+    const QString& album = row[2];
+    SSTab1->SetTab(1);
+    if (!cmbAlbum[1]->Pick(album))
+        return false;
+    if (cmbartist[1]->Text().compare(artist, Qt::CaseInsensitive) != 0 &&
+        !cmbartist[1]->Pick(artist))
+        return false;
+    return SelectGridRow(*DBGrid1, row[0]);
+}
+
 void frmCaldrin::SSTab1_Click(int PreviousTab) {
     PrevTab = PreviousTab;
     if (SSTab1->Tab() == 3)

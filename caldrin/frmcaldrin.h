@@ -39,6 +39,7 @@ private:
                     const QString& artist);
     void RefillKeepingFirst(ComboBox& list);
     void UpdatePrintButtons(int index);
+    bool ShowFoundTrack(const QStringList& row) override;
 
     // Entry.
     bool EntryChecksPass(bool albumFirst);

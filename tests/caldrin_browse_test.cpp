@@ -1,6 +1,10 @@
 #include "caldrinwindow.h"
 #include "statements.h"
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+
 namespace {
 
 using CaldrinBrowse = CaldrinWindowTest;
@@ -89,6 +93,41 @@ TEST_F(CaldrinBrowse, TypedQuotesCannotBreakAQuery) {
     Pick(List("cmbartist(1)"), "Anna");
     EXPECT_EQ(window->DBGrid1->RowCount(), 0);
     EXPECT_FALSE(window->cmdPrint1[0]->isEnabled());
+    EXPECT_TRUE(Prompts().isEmpty());
+}
+
+// Ctrl+F, typed text in another width and case, Enter: the track as a user's picks show it.
+TEST_F(CaldrinBrowse, FindShowsTheChosenTrackOnTheAlbumTab) {
+    MakeCatalogue();
+    Start();
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    FindWindow* find = window->Find();
+    ASSERT_TRUE(find && find->isVisible());
+    EXPECT_EQ(find->windowTitle(), "検索");
+    EXPECT_EQ(find->Results()->model()->rowCount(), 5);
+    Retype(*find->Text(), "ＴＲＩＯ");
+    EXPECT_EQ(find->Results()->model()->rowCount(), 1);
+    Retype(*find->Text(), "メロ");
+    ASSERT_EQ(find->Results()->model()->rowCount(), 1);
+    QTest::keyClick(find->Text(), Qt::Key_Return);
+
+    EXPECT_EQ(window->SSTab1->Tab(), 1);
+    EXPECT_EQ(window->PrevTab, 0);
+    EXPECT_EQ(Text("cmbAlbum(1)"), "夏の午後");
+    EXPECT_EQ(Text("cmbartist(1)"), "ｷﾑﾗ Trio");
+    EXPECT_EQ(window->SqlText, sql::TracksOfAlbum("夏の午後", "ｷﾑﾗ Trio"));
+    EXPECT_EQ(window->DBGrid1->Columns(4).Value(), "ﾒﾛﾃﾞｨｰ");
+    EXPECT_TRUE(window->cmdPrint1[0]->isEnabled());
+
+    // A track another copy added is found; one it deleted is not shown.
+    AddAlbumTrack(*folder.Open(), "Anna", "Blue Harbor", 4, "Snow");
+    Retype(*find->Text(), "snow");
+    EXPECT_EQ(find->Results()->model()->rowCount(), 1);
+    AddAlbumTrack(*folder.Open(), "Anna", "新しいアルバム", 1, "Snowfall");
+    Retype(*find->Text(), "snowf");
+    QTest::keyClick(find->Text(), Qt::Key_Return);
+    EXPECT_EQ(Text("cmbAlbum(1)"), "夏の午後");
+    EXPECT_TRUE(find->findChild<QLabel*>()->text().contains("表示できません"));
     EXPECT_TRUE(Prompts().isEmpty());
 }
 

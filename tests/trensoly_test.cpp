@@ -3,6 +3,7 @@
 #include "windowtest.h"
 
 #include <QGroupBox>
+#include <QTableView>
 
 namespace {
 
@@ -211,6 +212,32 @@ TEST_F(Trensoly, FaultsOfTheFileAndOfTypingAreSurvived) {
     GoToTab(1);
     EXPECT_EQ(window->DBGrid1->RowCount(), 0);
     EXPECT_TRUE(Prompts().isEmpty());
+}
+
+TEST_F(Trensoly, FindShowsADoubleClickedTrackOnTheDiscTab) {
+    MakeCatalogue();
+    Start();
+    GoToTab(2);
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    FindWindow* find = window->Find();
+    ASSERT_NE(find, nullptr);
+    Retype(*find->Text(), "ａｎｎ");
+    QTableView* results = find->Results();
+    ASSERT_EQ(results->model()->rowCount(), 2);
+    // In disc order, as text: "10" before "9".
+    const QModelIndex second = results->model()->index(1, 3);
+    EXPECT_EQ(second.data().toString(), "a");
+    results->scrollTo(second);
+    const QPoint at = results->visualRect(second).center();
+    QTest::mouseClick(results->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(results->viewport(), Qt::LeftButton, {}, at);
+
+    EXPECT_EQ(window->SSTab1->Tab(), 1);
+    EXPECT_EQ(window->PrevTab, 2);
+    EXPECT_EQ(Text("cmbMD(1)"), "9");
+    EXPECT_EQ(window->SqlText, statements::trensoly::TracksOfDisc("9"));
+    EXPECT_EQ(window->DBGrid1->Columns(3).Value(), "a");
+    EXPECT_TRUE(Printable());
 }
 
 } // namespace

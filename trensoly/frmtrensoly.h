@@ -42,6 +42,7 @@ private:
 
     void BindDisc(const QString& disc);
     void BindArtist(const QString& artist);
+    bool ShowFoundTrack(const QStringList& row) override;
     void RefillDiscs();
     void RefillArtists();
     void FillDiscLists();

@@ -33,6 +33,7 @@ void CatalogueWindow::ConnectCommonHandlers() {
         {cmdSave, &CatalogueWindow::cmdSave_Click}};
     for (const auto& [button, handler] : commands)
         Route(button, &QPushButton::clicked, [this, handler = handler] { (this->*handler)(); });
+    ConnectToolShortcuts();
 }
 
 void CatalogueWindow::Guarded(const std::function<void()>& handler) {

@@ -3,14 +3,17 @@
 #include "controls.h"
 #include "database.h"
 #include "datagrid.h"
+#include "findwindow.h"
 #include "frmopen.h"
 #include "recordset.h"
 #include "reportdefinition.h"
+#include "trackcsv.h"
 #include "tracktable.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 #include <functional>
@@ -70,6 +73,13 @@ public:
     QPushButton* cmdSave;
 
     void cmdClose_Click();
+    // Ctrl+F: the window "検索", which shows a chosen track on the program's browsing tab.
+    void OpenFind();
+    FindWindow* Find() const { return find_; }
+    // Ctrl+E: every track to a CSV file the user names.
+    void ExportCsv();
+    // Writes the file whole or not at all; returns what went wrong, for the user, or nothing.
+    QString ExportCsvTo(const QString& path, trackcsv::Encoding encoding);
     // The handlers both windows have, each program's own way.
     virtual void SSTab1_Click(int PreviousTab) = 0;
     virtual void cmdTuika_Click() = 0;
@@ -138,6 +148,12 @@ protected:
     // then shows the titles. False, with the user told why, when nothing was saved.
     bool SaveTitleSettings(const QStringList& middle);
 
+    // A found track, its texts by column with ID first, on the browsing tab with its list
+    // picked and its grid row current, through the handlers of a user's pick. False when the
+    // lists do not hold it (another copy changed the catalogue).
+    virtual bool ShowFoundTrack(const QStringList& row) = 0;
+    static bool SelectGridRow(DataGrid& grid, const QString& id);
+
     // Grid commands.
     static bool GridHasRow(const DataGrid& grid);
     // Copies the grid's current row into the entry fields, the program's way.
@@ -165,6 +181,7 @@ private:
     void Form_Unload();
     void CorrectCurrentRow(const DataGrid& grid);
     void CreateControls();
+    void ConnectToolShortcuts();
     void End();
 
     Program program_;
@@ -172,4 +189,5 @@ private:
     QStringList gridFields_;
     std::unique_ptr<frmOpen> splash_;
     bool ended_ = false;
+    QPointer<FindWindow> find_;
 };

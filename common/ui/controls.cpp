@@ -23,6 +23,17 @@ ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
     connect(this, &QComboBox::activated, this, &ComboBox::Click);
 }
 
+bool ComboBox::Pick(const QString& entry) {
+    int index = findText(entry, Qt::MatchExactly);
+    if (index < 0)
+        index = findText(entry, Qt::MatchFixedString);
+    if (index < 0)
+        return false;
+    setCurrentIndex(index);
+    emit activated(index);
+    return true;
+}
+
 void ComboBox::Clear() {
     entries_->setStringList({});
     clearEditText();

@@ -26,6 +26,9 @@ public:
     void AddItem(const QString& item) { AddItems({item}); }
     void AddItems(const QStringList& items);
     QStringList Items() const;
+    // Selects an entry as the user's pick does, its handler run. The entry is matched exactly,
+    // else without regard to case, as the catalogue compares names. False when there is none.
+    bool Pick(const QString& entry);
 
 signals:
     void Click();

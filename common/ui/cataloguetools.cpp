@@ -1,0 +1,88 @@
+// What both windows offer beyond their tabs: finding a track and exporting the catalogue.
+#include "cataloguewindow.h"
+#include "findwindow.h"
+#include "msgbox.h"
+#include "savefile.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QShortcut>
+#include <QStandardPaths>
+
+namespace {
+
+const QString kCheckTitle = QStringLiteral("確認");
+
+} // namespace
+
+void CatalogueWindow::ConnectToolShortcuts() {
+    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this,
+            &CatalogueWindow::OpenFind);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this), &QShortcut::activated, this,
+            &CatalogueWindow::ExportCsv);
+}
+
+void CatalogueWindow::OpenFind() {
+    if (!dbTrack)
+        return;
+    if (find_) {
+        // The catalogue may have changed since the window was last open.
+        find_->Search();
+    } else {
+        try {
+            find_ = new FindWindow(this, dbTrack->Path(), program_, [this](const QStringList& row) {
+                bool shown = false;
+                Guarded([&] { shown = ShowFoundTrack(row); });
+                return shown;
+            });
+        } catch (const std::exception& error) {
+            MsgBox(QString::fromUtf8(error.what()), vbOKOnly, kCheckTitle);
+            return;
+        }
+    }
+    find_->show();
+    find_->raise();
+    find_->activateWindow();
+}
+
+bool CatalogueWindow::SelectGridRow(DataGrid& grid, const QString& id) {
+    for (int row = 0; row < grid.RowCount(); ++row) {
+        if (grid.CellText(row, 0) == id) {
+            const QModelIndex cell = grid.model()->index(row, 0);
+            grid.setCurrentIndex(cell);
+            grid.scrollTo(cell);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CatalogueWindow::ExportCsv() {
+    if (!dbTrack)
+        return;
+    const QString utf8 = QStringLiteral("CSV UTF-8 (*.csv)");
+    const QString shiftJis = QStringLiteral("CSV Shift-JIS, 古い表計算ソフト向け (*.csv)");
+    QString chosen = utf8;
+    const QString proposed =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+            .filePath(tracktable::ProgramName(program_) + QStringLiteral(".csv"));
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("CSV に書き出す"),
+                                                      proposed, utf8 + ";;" + shiftJis, &chosen);
+    if (path.isEmpty())
+        return;
+    const QString problem = ExportCsvTo(path, chosen == shiftJis ? trackcsv::Encoding::Cp932
+                                                                 : trackcsv::Encoding::Utf8);
+    if (!problem.isEmpty())
+        MsgBox(problem, vbOKOnly, kCheckTitle);
+}
+
+QString CatalogueWindow::ExportCsvTo(const QString& path, trackcsv::Encoding encoding) {
+    try {
+        const QString reason = SaveWholeFile(path, trackcsv::Export(*dbTrack, program_, encoding));
+        if (!reason.isEmpty())
+            return QStringLiteral("%1 に書き込めませんでした。\n%2").arg(path, reason);
+    } catch (const std::exception& error) {
+        return QString::fromUtf8(error.what());
+    }
+    return {};
+}

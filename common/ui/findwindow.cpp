@@ -1,0 +1,111 @@
+#include "findwindow.h"
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QVBoxLayout>
+
+// The found tracks, their texts read only for the rows the view draws.
+class FindWindow::Model : public QAbstractTableModel {
+public:
+    explicit Model(TrackIndex& index, QObject* parent)
+        : QAbstractTableModel(parent), index_(index) {}
+
+    void SetFound(QList<qint64> ids) {
+        beginResetModel();
+        ids_ = std::move(ids);
+        endResetModel();
+    }
+    QStringList Row(int row) const { return index_.Row(ids_[row]); }
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(ids_.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(index_.Columns().size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        return Row(index.row()).value(index.column());
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+            return QAbstractTableModel::headerData(section, orientation, role);
+        return index_.Columns().value(section);
+    }
+
+private:
+    TrackIndex& index_;
+    QList<qint64> ids_;
+};
+
+FindWindow::FindWindow(QWidget* parent, const QString& catalogue, Program program, ShowTrack show)
+    : QDialog(parent), index_(catalogue, program), show_(std::move(show)) {
+    setWindowTitle(QStringLiteral("検索"));
+    setObjectName(QStringLiteral("frmFind"));
+    text_ = new QLineEdit(this);
+    text_->setObjectName(QStringLiteral("txtFind"));
+    text_->setPlaceholderText(QStringLiteral("曲名・アーチスト・アルバム・MD番号の一部"));
+    results_ = new QTableView(this);
+    results_->setObjectName(QStringLiteral("grdFound"));
+    model_ = new Model(index_, this);
+    results_->setModel(model_);
+    results_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    results_->setSelectionMode(QAbstractItemView::SingleSelection);
+    results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    results_->verticalHeader()->hide();
+    results_->horizontalHeader()->setStretchLastSection(true);
+    status_ = new QLabel(this);
+    status_->setTextFormat(Qt::PlainText);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text_);
+    layout->addWidget(results_);
+    layout->addWidget(status_);
+    resize(640, 420);
+
+    connect(text_, &QLineEdit::textChanged, this, &FindWindow::Search);
+    connect(text_, &QLineEdit::returnPressed, this, &FindWindow::ShowChosen);
+    connect(results_, &QTableView::activated, this, &FindWindow::ShowChosen);
+    text_->installEventFilter(this);
+    Search();
+}
+
+bool FindWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The arrow keys move through the results while the typing stays in the field.
+    if (watched == text_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Down || key == Qt::Key_Up || key == Qt::Key_PageDown ||
+            key == Qt::Key_PageUp) {
+            QApplication::sendEvent(results_, event);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void FindWindow::Search() {
+    index_.Refresh();
+    const QList<qint64> found = index_.Find(text_->text());
+    model_->SetFound(found);
+    status_->setText(QStringLiteral("%1 曲").arg(found.size()));
+    if (!found.isEmpty())
+        results_->setCurrentIndex(model_->index(0, 0));
+}
+
+void FindWindow::ShowChosen() {
+    const QModelIndex chosen = results_->currentIndex();
+    if (!chosen.isValid())
+        return;
+    const QStringList row = model_->Row(chosen.row());
+    if (row.isEmpty() || !show_(row)) {
+        status_->setText(QStringLiteral("この曲は表示できませんでした。別のコピーで変更された"
+                                        "可能性があります。検索し直しました。"));
+        index_.Refresh();
+        model_->SetFound(index_.Find(text_->text()));
+    }
+}
