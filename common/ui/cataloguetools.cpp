@@ -27,7 +27,7 @@ void CatalogueWindow::OpenFind() {
         return;
     if (find_) {
         // The catalogue may have changed since the window was last open.
-        find_->Search();
+        find_->Reread();
     } else {
         try {
             find_ = new FindWindow(this, dbTrack->Path(), program_, [this](const QStringList& row) {

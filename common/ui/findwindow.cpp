@@ -88,8 +88,18 @@ bool FindWindow::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+void FindWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        Reread();
+    QDialog::changeEvent(event);
+}
+
+void FindWindow::Reread() {
+    if (index_.Refresh())
+        Search();
+}
+
 void FindWindow::Search() {
-    index_.Refresh();
     const QList<qint64> found = index_.Find(text_->text());
     model_->SetFound(found);
     status_->setText(QStringLiteral("%1 曲").arg(found.size()));
@@ -103,9 +113,8 @@ void FindWindow::ShowChosen() {
         return;
     const QStringList row = model_->Row(chosen.row());
     if (row.isEmpty() || !show_(row)) {
+        Reread();
         status_->setText(QStringLiteral("この曲は表示できませんでした。別のコピーで変更された"
-                                        "可能性があります。検索し直しました。"));
-        index_.Refresh();
-        model_->SetFound(index_.Find(text_->text()));
+                                        "可能性があります。"));
     }
 }

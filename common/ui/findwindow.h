@@ -23,13 +23,17 @@ public:
 
     QLineEdit* Text() const { return text_; }
     QTableView* Results() const { return results_; }
-    // Searches again, for a catalogue that changed since the last search.
-    void Search();
+    // Reads the catalogue again when it changed since, and searches again.
+    void Reread();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Coming back to the window is when the catalogue may have changed; a key press must stay
+    // quick, so it never rereads.
+    void changeEvent(QEvent* event) override;
 
 private:
+    void Search();
     void ShowChosen();
 
     class Model;
