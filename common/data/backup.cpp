@@ -1,1 +1,366 @@
 #include "backup.h"
+
+#include "database.h"
+#include "sqlitehandle.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <fcntl.h>
+#include <optional>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+
+namespace backup {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Pages copied under one read lock: with SQLite's 4 KiB pages a megabyte, which takes a
+// millisecond or two; that long at most a write of the program waits for the copy.
+constexpr int kPagesPerStep = 256;
+// Between steps the read lock is let go, so waiting writes get in.
+constexpr auto kPause = std::chrono::milliseconds(2);
+// A catalogue locked by others for longer than this is backed up another time.
+constexpr auto kBusyLimit = std::chrono::seconds(30);
+
+// Every change committed to the catalogue counts up the number at this offset of its header (in
+// the rollback journal mode the programs use); SQLite trusts the page count in the header only
+// while the copy of the number at the second offset equals it.
+constexpr int kChangeCounter = 24;
+constexpr int kVersionValidFor = 92;
+constexpr int kHeaderBytes = 100;
+
+QByteArray Encoded(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+QString Advice(int error) {
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return QStringLiteral(
+            "ディスクの空きが足りません。不要なファイルを消して空きを作ってください。");
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return QStringLiteral("フォルダーに書き込むことができません。"
+                              "フォルダーに書き込み権限を与えてください。");
+    case ENOTDIR:
+    case EEXIST:
+        return QStringLiteral("同じ名前のファイルがあるため、フォルダーを作れません。"
+                              "そのファイルを別の場所に移してください。");
+    default:
+        return QStringLiteral("%1。ディスクの状態を確かめてください。")
+            .arg(QString::fromStdString(std::generic_category().message(error)));
+    }
+}
+
+[[noreturn]] void FailInFolder(const QString& folder, int error) {
+    throw DbError(QStringLiteral("カタログのバックアップを %1 に作れませんでした。\n%2\n"
+                                 "カタログそのものには何も書き込んでいません。")
+                      .arg(QDir::toNativeSeparators(folder), Advice(error)));
+}
+
+[[noreturn]] void FailReading(const QString& catalogue, const QString& folder, int code,
+                              const QString& detail = {}) {
+    throw DbError(
+        QStringLiteral("カタログ %1 を読めないため、バックアップを %2 に作れませんでした。\n%3")
+            .arg(catalogue, QDir::toNativeSeparators(folder), DescribeSqliteError(code, detail)));
+}
+
+// What a backup keeps of the catalogue it copied, in its own header and modification time, so
+// that a later run tells without reading the catalogue whether anything changed since.
+struct Version {
+    QByteArray counter;
+    struct stat status;
+
+    bool operator==(const Version& other) const {
+        return counter == other.counter && status.st_mtim.tv_sec == other.status.st_mtim.tv_sec &&
+               status.st_mtim.tv_nsec == other.status.st_mtim.tv_nsec;
+    }
+};
+
+// Read without a lock, before the copy: a change meanwhile leaves the copy newer than what it
+// records, which costs one more backup next time, never a change left out of them.
+std::optional<Version> VersionOf(const QString& path) {
+    Version version{ReadFileStart(path, kHeaderBytes).mid(kChangeCounter, 4), {}};
+    if (::stat(Encoded(path).constData(), &version.status) != 0)
+        return std::nullopt;
+    return version;
+}
+
+// A backup's name, catalogue-date-time.mdb, with -2, -3 ... for more in the same second.
+struct Name {
+    QString stamp;
+    int counter = 1;
+    QString file;
+
+    bool operator<(const Name& other) const {
+        return std::tie(stamp, counter) < std::tie(other.stamp, other.counter);
+    }
+};
+
+class Folder {
+public:
+    explicit Folder(const QFileInfo& catalogue)
+        : path_(catalogue.absolutePath() + QStringLiteral("/backup")),
+          name_(catalogue.completeBaseName()),
+          suffix_(catalogue.suffix().isEmpty() ? QString() : "." + catalogue.suffix()),
+          backups_(
+              QStringLiteral("^%1-(\\d{8}-\\d{6})(?:-(\\d+))?%2$")
+                  .arg(QRegularExpression::escape(name_), QRegularExpression::escape(suffix_))),
+          temporaries_(
+              QStringLiteral("^%1-[0-9a-f]{16}\\.tmp$").arg(QRegularExpression::escape(name_))) {}
+
+    const QString& Path() const { return path_; }
+    QString FilePath(const QString& name) const { return path_ + QLatin1Char('/') + name; }
+
+    void Make() const {
+        if (::mkdir(Encoded(path_).constData(), 0777) == 0)
+            Sync(QFileInfo(path_).absolutePath());
+        else if (errno != EEXIST)
+            FailInFolder(path_, errno);
+        if (!QFileInfo(path_).isDir())
+            FailInFolder(path_, ENOTDIR);
+    }
+
+    // So that a rename or a new folder survives a power cut; some file systems cannot sync a
+    // folder and say so, which is no failure of the backup.
+    void Sync(const QString& folder) const {
+        const int fd = ::open(Encoded(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            FailInFolder(path_, errno);
+        const int error = ::fsync(fd) == 0 ? 0 : errno;
+        ::close(fd);
+        if (error != 0 && error != EINVAL)
+            FailInFolder(path_, error);
+    }
+
+    // This catalogue's backups, oldest first.
+    QList<Name> Backups() const {
+        QList<Name> names;
+        for (const QString& file : QDir(path_).entryList(QDir::Files | QDir::Hidden)) {
+            const QRegularExpressionMatch match = backups_.match(file);
+            if (match.hasMatch())
+                names << Name{match.captured(1),
+                              match.hasCaptured(2) ? match.captured(2).toInt() : 1, file};
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // After a clock set back, a new backup still goes after the others, or it would be the first
+    // removed.
+    QString NextName(const QList<Name>& backups, const QDateTime& now) const {
+        Name next{now.toLocalTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))};
+        if (!backups.isEmpty() && !(backups.last() < next))
+            next = {backups.last().stamp, backups.last().counter + 1};
+        return QStringLiteral("%1-%2%3%4")
+            .arg(name_, next.stamp,
+                 next.counter > 1 ? QStringLiteral("-%1").arg(next.counter) : QString(), suffix_);
+    }
+
+    QString NewTemporaryName() const {
+        return QStringLiteral("%1-%2.tmp")
+            .arg(name_)
+            .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'));
+    }
+
+    // What a killed backup left; one still locked is being written by another copy of the
+    // program.
+    void RemoveLeftovers() const {
+        for (const QString& file : QDir(path_).entryList(QDir::Files | QDir::Hidden)) {
+            if (!temporaries_.match(file).hasMatch())
+                continue;
+            const QByteArray path = Encoded(FilePath(file));
+            const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0)
+                continue;
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+                ::unlink(path.constData());
+            ::close(fd);
+        }
+    }
+
+    void RemoveAllButNewest() const {
+        const QList<Name> backups = Backups();
+        for (qsizetype i = 0; i + kKept < backups.size(); ++i) {
+            if (::unlink(Encoded(FilePath(backups[i].file)).constData()) != 0)
+                throw DbError(
+                    QStringLiteral("%1 の古いバックアップ %2 を削除できませんでした。\n%3")
+                        .arg(QDir::toNativeSeparators(path_), backups[i].file, Advice(errno)));
+        }
+    }
+
+private:
+    QString path_;
+    QString name_;
+    QString suffix_;
+    QRegularExpression backups_;
+    QRegularExpression temporaries_;
+};
+
+// The copy being written: under a name of its own, locked while it is written so that another copy
+// of the program does not take it for a leftover, and removed unless it was put in place.
+class Temporary {
+public:
+    explicit Temporary(const Folder& folder) {
+        int error = EEXIST;
+        for (int attempt = 0; fd_ < 0 && error == EEXIST && attempt < 10; ++attempt) {
+            path_ = folder.FilePath(folder.NewTemporaryName());
+            fd_ = ::open(Encoded(path_).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            error = errno;
+        }
+        if (fd_ < 0)
+            FailInFolder(folder.Path(), error);
+        ::flock(fd_, LOCK_EX);
+    }
+    ~Temporary() {
+        if (!placed_)
+            ::unlink(Encoded(path_).constData());
+        ::close(fd_);
+    }
+    Temporary(const Temporary&) = delete;
+    Temporary& operator=(const Temporary&) = delete;
+
+    const QString& Path() const { return path_; }
+    int Fd() const { return fd_; }
+    void Placed() { placed_ = true; }
+
+private:
+    QString path_;
+    int fd_ = -1;
+    bool placed_ = false;
+};
+
+struct BackupFinisher {
+    void operator()(sqlite3_backup* copy) const { sqlite3_backup_finish(copy); }
+};
+
+// Copies the catalogue into the temporary file through SQLite, which starts over whenever another
+// connection changes the catalogue in between, so the copy is always of one committed state.
+void CopyInto(const QString& catalogue, const Temporary& temp, const Folder& folder) {
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(Encoded(catalogue).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    const SqliteHandle source(raw);
+    if (rc != SQLITE_OK)
+        FailReading(catalogue, folder.Path(), rc, QString::fromUtf8(sqlite3_errmsg(raw)));
+    raw = nullptr;
+    rc = sqlite3_open_v2(Encoded(temp.Path()).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    SqliteHandle target(raw);
+    if (rc != SQLITE_OK)
+        FailInFolder(folder.Path(), EACCES);
+    // Nobody uses the copy before it is complete, and it is synced as a whole afterwards.
+    sqlite3_exec(target.get(), "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF", nullptr,
+                 nullptr, nullptr);
+    const auto fail = [&](int code) {
+        int error = 0;
+        sqlite3_file_control(target.get(), "main", SQLITE_FCNTL_LAST_ERRNO, &error);
+        if (error != 0 || (code & 0xff) == SQLITE_FULL)
+            FailInFolder(folder.Path(), error != 0 ? error : ENOSPC);
+        FailReading(catalogue, folder.Path(), code,
+                    QString::fromUtf8(sqlite3_errmsg(source.get())));
+    };
+    std::unique_ptr<sqlite3_backup, BackupFinisher> copy(
+        sqlite3_backup_init(target.get(), "main", source.get(), "main"));
+    if (!copy)
+        fail(sqlite3_extended_errcode(target.get()));
+
+    int pages = kPagesPerStep;
+    int left = INT_MAX;
+    auto lastProgress = Clock::now();
+    while ((rc = sqlite3_backup_step(copy.get(), pages)) != SQLITE_DONE) {
+        if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
+            if (Clock::now() - lastProgress > kBusyLimit)
+                FailReading(catalogue, folder.Path(), SQLITE_BUSY);
+        } else if (rc == SQLITE_OK) {
+            lastProgress = Clock::now();
+            // No progress means a change started the copy over. Each time the steps grow, so a
+            // catalogue written without pause is copied in the end, in one step if need be.
+            const int remaining = sqlite3_backup_remaining(copy.get());
+            if (remaining >= left)
+                pages = pages < 0 || pages > (1 << 20) ? -1 : pages * 2;
+            left = remaining;
+        } else {
+            fail(rc);
+        }
+        std::this_thread::sleep_for(kPause);
+    }
+    if ((rc = sqlite3_backup_finish(copy.release())) != SQLITE_OK)
+        fail(rc);
+    if ((rc = sqlite3_close(target.get())) != SQLITE_OK)
+        fail(rc);
+    target.release();
+}
+
+// Gives the copy the catalogue's version and permissions and makes it durable, all checked
+// before it takes a backup's name.
+void Finish(const Temporary& temp, const Version& version, const Folder& folder) {
+    const auto check = [&](bool done) {
+        if (!done)
+            FailInFolder(folder.Path(), errno);
+    };
+    struct stat copied;
+    check(::fstat(temp.Fd(), &copied) == 0);
+    // A catalogue of no pages has no header to carry the counter.
+    if (copied.st_size >= kHeaderBytes && version.counter.size() == 4) {
+        for (const int offset : {kChangeCounter, kVersionValidFor})
+            check(::pwrite(temp.Fd(), version.counter.constData(), 4, offset) == 4);
+    }
+    // Readable and removable by the user whatever the catalogue's own permissions.
+    check(::fchmod(temp.Fd(), (version.status.st_mode & 0666) | 0600) == 0);
+    const timespec times[2] = {{0, UTIME_OMIT}, version.status.st_mtim};
+    check(::futimens(temp.Fd(), times) == 0);
+    check(::fsync(temp.Fd()) == 0);
+}
+
+void BackUp(const QString& catalogue, const QDateTime& now) {
+    const Folder folder{QFileInfo(catalogue)};
+    const std::optional<Version> version = VersionOf(catalogue);
+    if (!version)
+        FailReading(catalogue, folder.Path(), SQLITE_CANTOPEN);
+    folder.Make();
+    folder.RemoveLeftovers();
+    const QList<Name> before = folder.Backups();
+    if (!before.isEmpty() && VersionOf(folder.FilePath(before.last().file)) == version)
+        return;
+
+    Temporary temp(folder);
+    CopyInto(catalogue, temp, folder);
+    Finish(temp, *version, folder);
+    const QString name = folder.FilePath(folder.NextName(before, now));
+    if (::rename(Encoded(temp.Path()).constData(), Encoded(name).constData()) != 0)
+        FailInFolder(folder.Path(), errno);
+    temp.Placed();
+    folder.Sync(folder.Path());
+    folder.RemoveAllButNewest();
+}
+
+} // namespace
+
+QString BackUpIfChanged(const QString& catalogue, const QDateTime& now) {
+    // On a thread of its own, nothing may escape: every failure becomes the message.
+    try {
+        BackUp(catalogue, now);
+    } catch (const DbError& error) {
+        return error.Message();
+    } catch (const std::exception& error) {
+        return QStringLiteral("カタログ %1 のバックアップを作れませんでした。\n%2")
+            .arg(catalogue, QString::fromLocal8Bit(error.what()));
+    }
+    return {};
+}
+
+} // namespace backup

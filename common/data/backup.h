@@ -8,11 +8,17 @@ namespace backup {
 
 inline constexpr int kKept = 10;
 
-// Writes a consistent copy of the catalogue (SQLite's online backup, from a connection of its
-// own) to backup/ beside it, named by the date and time, when the catalogue changed since the
-// newest backup there; then removes all but the newest kKept. Made to run on a thread of its
-// own while the program works on the catalogue. Returns what went wrong, for the user and
-// naming the folder, or nothing.
+// Writes a consistent copy of the catalogue (SQLite's online backup, from a read-only connection
+// of its own) to backup/ beside it, named by the local date and time of now, e.g.
+// caldrin-20261207-163012.mdb, when the catalogue changed since the newest backup there; then
+// removes all but the newest kKept of its backups, and nothing else in the folder.
+//
+// Made to run on a thread of its own while the program adds and deletes tracks: the copy goes in
+// small steps, so the program's writes wait a few milliseconds at most. A backup that fails or is
+// killed half-way leaves no file under a backup's name, and the catalogue is only ever read.
+//
+// Returns what went wrong, in Japanese for the user and naming the folder, or nothing when the
+// backup was made or none was needed.
 QString BackUpIfChanged(const QString& catalogue,
                         const QDateTime& now = QDateTime::currentDateTime());
 
