@@ -108,6 +108,24 @@ TEST_F(CaldrinStartup, ACatalogueWhoseKeyIsNoRowNumberIsRefusedUntouched) {
     EXPECT_EQ(file.readAll(), before);
 }
 
+// The ancestors' catalogue, in Microsoft Jet's format: SQLite must never write to it, and the
+// user is told how to bring its tracks over.
+TEST_F(CaldrinStartup, AnOldJetCatalogueIsRefusedUntouchedWithTheWayToMoveItsTracks) {
+    QByteArray jet = QByteArray(4, '\0') + "Standard Jet DB";
+    jet += QByteArray(4096 - jet.size(), '\0');
+    folder.WriteFile("caldrin.mdb", jet);
+    EXPECT_FALSE(Load());
+    const auto shown = MessageBox::TakeShown();
+    ASSERT_EQ(shown.size(), 1);
+    for (const QString& part :
+         {folder.File(), QString("mdb-export"), QString("cp932"), QString("mkcatalogue caldrin")})
+        EXPECT_TRUE(shown[0].prompt.contains(part)) << part.toStdString();
+    QFile file(folder.File());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), jet);
+    EXPECT_EQ(QDir(folder.Path()).entryList(QDir::Files), QStringList{"caldrin.mdb"});
+}
+
 // Said when the program starts, not after a whole track has been typed; browsing still works.
 TEST_F(CaldrinStartup, ACatalogueThatCannotBeWrittenIsReportedAtStartUp) {
     constexpr char kSharedFolder[] = "CALDRIN_TEST_READ_ONLY_FOLDER";

@@ -2,6 +2,7 @@
 
 #include "recordset.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -95,6 +96,55 @@ QString CannotOpen(const QString& path, const QString& reason) {
     return QStringLiteral("データベース %1 を開くことができません。\n%2").arg(path, reason);
 }
 
+namespace {
+
+struct VfsFileCloser {
+    void operator()(sqlite3_file* file) const {
+        // SQLite sets the methods only when the file was opened.
+        if (file->pMethods)
+            file->pMethods->xClose(file);
+        sqlite3_free(file);
+    }
+};
+
+} // namespace
+
+QByteArray ReadFileStart(const QString& path, int bytes) {
+    QByteArray start(bytes, '\0');
+    sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+    if (!vfs)
+        return start;
+    // The file layer expects a full path followed by an empty parameter list.
+    QByteArray name(vfs->mxPathname + 2, '\0');
+    if (vfs->xFullPathname(vfs, QFile::encodeName(path).constData(), vfs->mxPathname + 1,
+                           name.data()) != SQLITE_OK)
+        return start;
+    std::unique_ptr<sqlite3_file, VfsFileCloser> file(
+        static_cast<sqlite3_file*>(sqlite3_malloc(vfs->szOsFile)));
+    if (!file)
+        return start;
+    file->pMethods = nullptr;
+    int flags = 0;
+    if (vfs->xOpen(vfs, name.constData(), file.get(), SQLITE_OPEN_READONLY | SQLITE_OPEN_MAIN_DB,
+                   &flags) != SQLITE_OK)
+        return start;
+    // A short read has filled the rest with zeros already; any other failure leaves garbage.
+    const int rc = file->pMethods->xRead(file.get(), start.data(), bytes, 0);
+    if (rc != SQLITE_OK && rc != SQLITE_IOERR_SHORT_READ)
+        start.fill('\0');
+    return start;
+}
+
+AccessFormat AccessFormatOf(const QString& path) {
+    const QByteArray start = ReadFileStart(path, 0x15);
+    const QByteArray signature = start.mid(4, 15);
+    if (signature == "Standard ACE DB")
+        return AccessFormat::Ace;
+    if (signature != "Standard Jet DB")
+        return AccessFormat::None;
+    return start[0x14] == 0 ? AccessFormat::Jet3 : AccessFormat::Jet4;
+}
+
 Database::Database(SqliteHandle handle, QString path)
     : handle_(std::move(handle)), path_(std::move(path)) {}
 
@@ -102,6 +152,11 @@ std::unique_ptr<Database> Database::OpenDatabase(const QString& path, Access acc
     // SQLite would happily open a folder or a missing path read-only; say what is wrong instead.
     if (!QFileInfo(path).isFile())
         throw DbError(CannotOpen(path, DescribeSqliteError(SQLITE_CANTOPEN, {})));
+    // Refused before SQLite reads it, so the old file stays exactly as it was.
+    if (AccessFormatOf(path) != AccessFormat::None)
+        throw DbError(
+            CannotOpen(path, QStringLiteral("Microsoft Access の古い形式のファイルです。"
+                                            "SQLite のカタログに移してから開いてください。")));
     return std::unique_ptr<Database>(
         new Database(OpenHandle(path, SQLITE_OPEN_READWRITE, access == Access::ReadOnly), path));
 }

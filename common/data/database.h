@@ -3,6 +3,7 @@
 #include "dberror.h"
 #include "sqlitehandle.h"
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
 
@@ -51,3 +52,13 @@ private:
 QString DescribeSqliteError(int code, const QString& detail);
 // The message for a catalogue that cannot be opened, naming the file.
 QString CannotOpen(const QString& path, const QString& reason);
+
+// The first bytes of a file, zeros past its end or when it cannot be read. Read through SQLite's
+// own file layer: closing a descriptor of our own would drop every lock this process holds on the
+// file, those of a connection working on it in another thread included.
+QByteArray ReadFileStart(const QString& path, int bytes);
+
+// The Microsoft Access formats the catalogues of the programs' ancestors were kept in, which
+// SQLite cannot read. Jet 3 keeps text in the Windows code page, later ones in Unicode.
+enum class AccessFormat { None, Jet3, Jet4, Ace };
+AccessFormat AccessFormatOf(const QString& path);

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <algorithm>
 #include <span>
 #include <unistd.h>
@@ -85,6 +86,35 @@ void CheckTrackTable(Database& db, Program program) {
                  .arg(kTable));
 }
 
+// A path as it can be pasted into a shell: quoted when any character would mean something there.
+QString ForShell(const QString& path) {
+    static const QRegularExpression plain(QStringLiteral("^[^\\s'\"\\\\$`!*?\\[\\](){}<>|&;#~]+$"));
+    if (plain.match(path).hasMatch())
+        return path;
+    return QLatin1Char('\'') + QString(path).replace("'", "'\\''") + QLatin1Char('\'');
+}
+
+// How the tracks of a catalogue kept by the programs' ancestors come over: the old file moved
+// aside and kept, its table written out by mdbtools, a new catalogue made from that in its place.
+QString OldCatalogueAdvice(const QString& path, Program program, AccessFormat format) {
+    const QFileInfo file(path);
+    const QString kept = file.dir().filePath(file.completeBaseName() + QStringLiteral("-jet") +
+                                             (file.suffix().isEmpty() ? "" : "." + file.suffix()));
+    // mdbtools reads Jet 3 text as Western European unless told the Japanese code page.
+    const QString charset =
+        format == AccessFormat::Jet3 ? QStringLiteral("MDB_JET3_CHARSET=cp932 ") : QString();
+    return QStringLiteral(
+               "%1 は古い形式 (%2) のデータベースで、このままでは開けません。\n"
+               "曲を移すには、Debian の mdbtools パッケージ (sudo apt install mdbtools) で表を "
+               "CSV に書き出し、新しいカタログに読み込んでください。古いファイルは %3 として"
+               "残ります:\n"
+               "  mv %4 %5\n"
+               "  %6mdb-export %5 %7 > tracks.csv\n"
+               "  mkcatalogue %8 %4 --import tracks.csv")
+        .arg(path, format == AccessFormat::Ace ? QStringLiteral("ACE") : QStringLiteral("Jet"),
+             kept, ForShell(path), ForShell(kept), charset, kTable, ProgramName(program));
+}
+
 } // namespace
 
 QString ProgramName(Program program) {
@@ -109,6 +139,8 @@ QStringList UserColumns(Program program) {
 
 std::unique_ptr<Database> OpenCatalogue(const QString& path, Program program,
                                         Database::Access access) {
+    if (const AccessFormat format = AccessFormatOf(path); format != AccessFormat::None)
+        throw DbError(OldCatalogueAdvice(path, program, format));
     auto db = Database::OpenDatabase(path, access);
     CheckTrackTable(*db, program);
     return db;
