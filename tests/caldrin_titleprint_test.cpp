@@ -9,6 +9,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QSaveFile>
+#include <QStringEncoder>
 
 namespace {
 
@@ -131,6 +132,21 @@ TEST_F(CaldrinTitlePrint, CalibratingInThePreviewRedrawsItAndIsKeptForTheUser) {
     preview->close();
     EXPECT_TRUE(Prompts().isEmpty());
     report::SaveCalibration({});
+}
+
+TEST_F(CaldrinTitlePrint, ExportWritesEveryTrackOrNothing) {
+    const QString csv = folder.Path() + "/tracks.csv";
+    ASSERT_EQ(window->ExportCsvTo(csv, trackcsv::Encoding::Cp932), "");
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_EQ(bytes.count("\r\n"), 6);
+    EXPECT_TRUE(bytes.contains(
+        QByteArray(QStringEncoder("Shift_JIS").encode(QString("森 健,夏の午後,2,花火")))));
+
+    const QString nowhere = folder.Path() + "/missing/tracks.csv";
+    EXPECT_TRUE(window->ExportCsvTo(nowhere, trackcsv::Encoding::Utf8).contains(nowhere));
+    EXPECT_FALSE(QFile::exists(nowhere));
 }
 
 TEST_F(CaldrinTitlePrint, ALabelOfNothingIsToldNotPrinted) {
