@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -25,7 +26,7 @@ static Outcome RunTool(const QString& tool, const QStringList& args, const QStri
 }
 
 TEST(ToolsTest, HelpAndVersionOnStandardOutputOptionsNeverFileNamesMistakesRefused) {
-    for (const QString tool : {"mkcatalogue", "mklabel"}) {
+    for (const QString tool : {"mkcatalogue", "mklabel", "exportcsv", "importcsv"}) {
         for (const QString option : {"--help", "-h", "--version"}) {
             const Outcome shown = RunTool(tool, {option});
             EXPECT_EQ(shown.code, 0);
@@ -41,6 +42,10 @@ TEST(ToolsTest, HelpAndVersionOnStandardOutputOptionsNeverFileNamesMistakesRefus
         {"mkcatalogue", "caldrin", "--demo"},
         {"mkcatalogue", "caldrin", "new.mdb", "--bogus"},
         {"mkcatalogue", "caldrin", "new.mdb", "-demo", "--tracks", "3"},
+        {"mkcatalogue", "caldrin", "new.mdb", "--tracks", "3", "--import", "demo.mdb"},
+        {"exportcsv", "caldrin", "demo.mdb", "--encoding", "latin1"},
+        {"exportcsv", "caldrin", "demo.mdb", "./demo.mdb"},
+        {"importcsv", "trensoly", "demo.mdb"},
         QStringList{"mklabel"} + label.mid(0, 5),
         QStringList{"mklabel"} + label + QStringList{"--x"},
         {"mklabel", "caldrin", "tape", "demo.mdb", "new.pdf", "夏の午後", "高橋 陽子"},
@@ -63,4 +68,41 @@ TEST(ToolsTest, HelpAndVersionOnStandardOutputOptionsNeverFileNamesMistakesRefus
     EXPECT_EQ(made.code, 0);
     EXPECT_EQ(made.error, "");
     EXPECT_EQ(dir.entryList(QDir::Files), (QStringList{"--demo", "demo.mdb", "new.pdf"}));
+}
+
+TEST(ToolsTest, CsvGoesOutToStandardOutputOrAFileAndABadFileChangesNothing) {
+    const CatalogueFolder folder;
+    const QDir dir(folder.Path());
+    const auto bytes = [&dir](const QString& name) {
+        QFile file(dir.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    ASSERT_EQ(RunTool("mkcatalogue", {"caldrin", "demo.mdb", "--demo"}, dir.path()).code, 0);
+    const Outcome shown = RunTool("exportcsv", {"caldrin", "demo.mdb"}, dir.path());
+    EXPECT_EQ(shown.error, "");
+    EXPECT_EQ(
+        RunTool("exportcsv", {"caldrin", "demo.mdb", "sjis.csv", "--encoding", "cp932"}, dir.path())
+            .code,
+        0);
+    EXPECT_FALSE(bytes("sjis.csv").isValidUtf8());
+    const Outcome made =
+        RunTool("mkcatalogue", {"caldrin", "copy.mdb", "--import", "sjis.csv"}, dir.path());
+    EXPECT_EQ(made.output, "400 曲を追加しました。\n");
+    // The same tracks, whichever way they went out.
+    EXPECT_EQ(RunTool("exportcsv", {"caldrin", "copy.mdb"}, dir.path()).output, shown.output);
+
+    // The bad row starts on line 4, after a title with a line break.
+    folder.WriteFile("bad.csv", "アーチスト名,アルバム名,曲番,曲名\nA,B,1,\"t\nu\"\nA,B,x,t\n");
+    const QByteArray before = bytes("demo.mdb");
+    for (const QStringList& args :
+         {QStringList{"importcsv", "caldrin", "demo.mdb", "bad.csv"},
+          QStringList{"mkcatalogue", "caldrin", "new.mdb", "--import", "bad.csv"}}) {
+        const Outcome refused = RunTool(args[0], args.mid(1), dir.path());
+        EXPECT_EQ(refused.code, 1);
+        EXPECT_EQ(refused.output, "");
+        EXPECT_TRUE(refused.error.startsWith("bad.csv:4: 曲番は")) << refused.error.toStdString();
+    }
+    EXPECT_EQ(bytes("demo.mdb"), before);
+    EXPECT_EQ(dir.entryList(QDir::Files),
+              QStringList({"bad.csv", "copy.mdb", "demo.mdb", "sjis.csv"}));
 }

@@ -11,38 +11,31 @@
 namespace {
 
 using trackcsv::Encoding;
-using Track = QMap<QString, QVariant>;
 
+const QStringList kColumns = {"アーチスト名", "アルバム名", "MD番号", "曲番", "曲名"};
 // Quotes, commas and line breaks for the writer to quote, Shift_JIS characters whose second byte
 // is a backslash, half-width katakana, and an emoji CP932 has no code for.
-const QList<Track> kTracks = {
-    {{"アーチスト名", "ｶﾀｶﾅ Band"},
-     {"アルバム名", "Ａ, \"B\" ソ表能"},
-     {"MD番号", "001"},
-     {"曲番", 7},
-     {"曲名", "He said \"hi\", then\r\nleft\n'\\ ソ表能"}},
-    {{"アーチスト名", "高橋 \\ 陽子"},
-     {"アルバム名", "夏"},
-     {"MD番号", "0,2"},
-     {"曲番", 1.5},
-     {"曲名", "It's 🎵"}},
+const QList<QVariantList> kTracks = {
+    {"ｶﾀｶﾅ Band", "Ａ, \"B\" ソ表能", "001", 7, "He said \"hi\", then\r\nleft\n'\\ ソ表能"},
+    {"高橋 \\ 陽子", "夏\r", "0,2", 1.5, "It's 🎵"},
 };
 
 // Through the dynaset, the way the window stores a track.
-void Add(Database& db, Program program, const QList<Track>& tracks) {
-    auto rs = db.OpenRecordset(tracktable::kTable, dbOpenDynaset);
-    db.BeginTrans();
-    for (const Track& track : tracks) {
+void Add(const CatalogueFolder& folder, Program program, const QList<QVariantList>& tracks) {
+    folder.CreateEmpty();
+    const auto db = folder.Open();
+    auto rs = db->OpenRecordset(tracktable::kTable, dbOpenDynaset);
+    db->BeginTrans();
+    for (const QVariantList& track : tracks) {
         rs->AddNew();
         for (const QString& column : tracktable::UserColumns(program))
-            rs->Fields(column) = track[column];
+            rs->Fields(column) = track[kColumns.indexOf(column)];
         rs->Update();
     }
-    db.CommitTrans();
+    db->CommitTrans();
 }
 
 struct Imported {
-    QList<trackcsv::Problem> problems;
     QByteArray exported;
     QStringList numberTypes;
 };
@@ -50,31 +43,28 @@ struct Imported {
 Imported ImportIntoNew(Program program, const QByteArray& csv, Encoding encoding) {
     CatalogueFolder folder(program);
     folder.CreateEmpty();
-    auto db = folder.Open();
-    Imported result;
-    result.problems = trackcsv::Import(*db, program, csv);
-    result.exported = trackcsv::Export(*db, program, encoding);
-    result.numberTypes = ColumnTexts(*db, "SELECT typeof(曲番) FROM データレコード ORDER BY ID");
-    return result;
+    const auto db = folder.Open();
+    EXPECT_TRUE(trackcsv::Import(*db, program, csv).isEmpty());
+    return {trackcsv::Export(*db, program, encoding),
+            ColumnTexts(*db, "SELECT typeof(曲番) FROM データレコード ORDER BY ID")};
 }
 
 TEST(TrackCsvTest, HostileTextSurvivesExportAndImportByteForByteInBothEncodings) {
     for (const Program program : {Program::Caldrin, Program::Trensoly}) {
         SCOPED_TRACE(tracktable::ProgramName(program).toStdString());
-        CatalogueFolder all(program), plain(program);
-        all.CreateEmpty();
-        plain.CreateEmpty();
-        Add(*all.Open(), program, kTracks);
-        Add(*plain.Open(), program, {kTracks[0]});
+        const CatalogueFolder all(program), plain(program);
+        Add(all, program, kTracks);
+        Add(plain, program, {kTracks[0]});
         const QByteArray utf8 = trackcsv::Export(*all.Open(), program, Encoding::Utf8);
         const Imported again = ImportIntoNew(program, utf8, Encoding::Utf8);
         EXPECT_EQ(again.exported, utf8);
         EXPECT_EQ(again.numberTypes, QStringList({"integer", "real"}));
-        if (program == Program::Caldrin)
+        if (program == Program::Caldrin) {
             EXPECT_EQ(utf8, "アーチスト名,アルバム名,曲番,曲名\r\n"
                             "ｶﾀｶﾅ Band,\"Ａ, \"\"B\"\" ソ表能\",7,"
                             "\"He said \"\"hi\"\", then\r\nleft\n'\\ ソ表能\"\r\n"
-                            "高橋 \\ 陽子,夏,1.5,It's 🎵\r\n");
+                            "高橋 \\ 陽子,\"夏\r\",1.5,It's 🎵\r\n");
+        }
 
         const QByteArray cp932 = trackcsv::Export(*plain.Open(), program, Encoding::Cp932);
         EXPECT_EQ(ImportIntoNew(program, cp932, Encoding::Cp932).exported, cp932);
@@ -86,9 +76,7 @@ TEST(TrackCsvTest, HostileTextSurvivesExportAndImportByteForByteInBothEncodings)
             ADD_FAILURE() << "an emoji was written as something else";
         } catch (const std::runtime_error& error) {
             const QString message = QString::fromUtf8(error.what());
-            EXPECT_TRUE(message.contains("2 曲目") && message.contains("It's 🎵") &&
-                        message.contains("U+1F3B5"))
-                << error.what();
+            EXPECT_TRUE(message.contains("2 曲目") && message.contains("It's 🎵")) << error.what();
         }
     }
 }
@@ -98,14 +86,12 @@ TEST(TrackCsvTest, FilesOfOtherToolsAreReadByColumnName) {
     const QString text = "\xEF\xBB\xBFID,曲名,ＭＤ番号,アーチスト名,曲番\n"
                          "9,\"a,b\",001,森,7.000000\n"
                          "10,c,002,林,１．５\n";
-    const QByteArray canonical =
-        "MD番号,曲番,曲名,アーチスト名\r\n001,7,\"a,b\",森\r\n002,1.5,c,林\r\n";
     for (const QByteArray& csv :
          {text.toUtf8() + "\n",
           QByteArray(QStringEncoder("windows-31j").encode(text.mid(1).chopped(1)))}) {
         const Imported imported = ImportIntoNew(Program::Trensoly, csv, Encoding::Utf8);
-        EXPECT_TRUE(imported.problems.isEmpty());
-        EXPECT_EQ(imported.exported, canonical);
+        EXPECT_EQ(imported.exported,
+                  "MD番号,曲番,曲名,アーチスト名\r\n001,7,\"a,b\",森\r\n002,1.5,c,林\r\n");
         EXPECT_EQ(imported.numberTypes, QStringList({"integer", "real"}));
     }
 }
@@ -122,52 +108,45 @@ TEST(TrackCsvTest, AnyBadRowWritesNothingAndEachIsNamedByTheLineItStartsOn) {
                         "A,B,7,t,\r\n"
                         "A,B,8,a\rb\r\n"
                         "A,B,9,\"open\r\n";
-    const QList<std::pair<QByteArray, QList<trackcsv::Problem>>> cases = {
+    const QList<std::pair<QByteArray, QStringList>> cases = {
         {QByteArray(rows, sizeof rows - 1),
-         {{4, "欄の数"},
-          {5, "「アーチスト名」が空"},
-          {6, "「アーチスト名」にｼﾝｸﾞﾙ"},
-          {7, "曲番は数字"},
-          {8, "NUL"},
-          {9, "囲んだ欄の後"},
-          {10, "欄の数"},
-          {11, "CR だけ"},
-          {12, "閉じられていません"}}},
-        {"曲名,アーチスト名\r\nt,A\r\n", {{1, "「アルバム名」「曲番」がありません"}}},
-        {"アーチスト名,アルバム名,曲番,曲名,曲名\r\n", {{1, "列「曲名」が 2 つ以上"}}},
-        {"", {{1, "見出しの行がありません"}}},
-        // Not UTF-8 throughout, so read as CP932, which line 2 is not either.
-        {"アーチスト名,アルバム名,曲番,曲名\r\nA,B,1,\x82\r\n",
-         {{2, "読めない"}, {2, "1 行目は UTF-8"}}},
+         {"4:欄の数", "5:「アーチスト名」が空", "6:「アーチスト名」にｼﾝｸﾞﾙ", "7:曲番は数字",
+          "8:「曲名」に NUL", "9:引用符 (\") で囲んだ欄の後", "10:欄の数", "11:引用符の外に CR",
+          "12:引用符 (\") が閉じられて"}},
+        {"曲名,アーチスト名\r\nt,A\r\n", {"1:列「アルバム名」「曲番」がありません"}},
+        {"アーチスト名,アルバム名,曲番,曲名,曲名\r\n", {"1:列「曲名」が 2 つ以上"}},
+        {"", {"1:見出しの行がありません"}},
+        // Not UTF-8 throughout, so read as CP932, which line 2 is not either: it ends half a
+        // character.
+        {"アーチスト名,アルバム名,曲番,曲名\r\nA,B,1,\x82",
+         {"2:UTF-8 としても CP932", "2:この行は UTF-8 ではありませんが、1 行目は"}},
     };
     for (const auto& [csv, expected] : cases) {
-        CatalogueFolder folder;
+        const CatalogueFolder folder;
         folder.CreateEmpty();
-        auto db = folder.Open();
+        const auto db = folder.Open();
         qint64 added = -1;
-        const QList<trackcsv::Problem> problems =
-            trackcsv::Import(*db, Program::Caldrin, csv, &added);
-        ASSERT_EQ(problems.size(), expected.size()) << csv.toStdString();
-        for (qsizetype i = 0; i < problems.size(); ++i) {
-            EXPECT_EQ(problems[i].line, expected[i].line);
-            EXPECT_TRUE(problems[i].reason.contains(expected[i].reason))
-                << problems[i].reason.toStdString();
-        }
+        QStringList found;
+        for (const trackcsv::Problem& problem :
+             trackcsv::Import(*db, Program::Caldrin, csv, &added))
+            found << QStringLiteral("%1:%2").arg(problem.line).arg(problem.reason);
+        for (qsizetype i = 0; i < found.size(); ++i)
+            found[i].truncate(expected.value(i, found[i]).size());
+        EXPECT_EQ(found, expected);
         EXPECT_EQ(added, 0);
         EXPECT_EQ(ColumnTexts(*db, "SELECT count(*) FROM データレコード"), QStringList{"0"});
     }
 }
 
 TEST(TrackCsvTest, HundredThousandTracksGoBothWaysInSeconds) {
-    CatalogueFolder folder(Program::Trensoly);
+    const CatalogueFolder folder(Program::Trensoly);
     folder.CreateEmpty();
     democatalogue::AddTracks(*folder.Open(), Program::Trensoly, 100000);
     QElapsedTimer timer;
     timer.start();
     const QByteArray csv = trackcsv::Export(*folder.Open(), Program::Trensoly, Encoding::Cp932);
-    const Imported imported = ImportIntoNew(Program::Trensoly, csv, Encoding::Cp932);
+    EXPECT_EQ(ImportIntoNew(Program::Trensoly, csv, Encoding::Cp932).exported, csv);
     EXPECT_LT(timer.elapsed(), 8000);
-    EXPECT_EQ(imported.exported, csv);
 }
 
 } // namespace

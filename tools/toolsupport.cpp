@@ -1,5 +1,8 @@
 #include "toolsupport.h"
 
+#include "trackcsv.h"
+
+#include <QFile>
 #include <QTextStream>
 #include <cstdio>
 
@@ -82,4 +85,31 @@ int ToolCommandLine::UsageError(const QString& message) const {
 int ToolCommandLine::Error(const QString& message) const {
     QTextStream(stderr) << name_ << ": " << message << '\n';
     return 1;
+}
+
+int ImportTracks(const ToolCommandLine& cli, Database& db, Program program,
+                 const QString& csvPath) {
+    QFile file(csvPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return cli.Error(
+            QStringLiteral("%1 を読むことができません: %2").arg(csvPath, file.errorString()));
+    const QByteArray csv = file.readAll();
+    // readAll gives what it got so far when a read fails; a short file must not pass for whole.
+    if (file.error() != QFileDevice::NoError)
+        return cli.Error(
+            QStringLiteral("%1 を読むことができません: %2").arg(csvPath, file.errorString()));
+    qint64 added = 0;
+    const QList<trackcsv::Problem> problems = trackcsv::Import(db, program, csv, &added);
+    if (!problems.isEmpty()) {
+        QTextStream err(stderr);
+        for (const trackcsv::Problem& problem : problems)
+            err << csvPath << ':' << problem.line << ": " << problem.reason << '\n';
+        err.flush();
+        return cli.Error(
+            QStringLiteral("%1 に問題が %2 件あるため、曲を 1 曲も取り込みませんでした。")
+                .arg(csvPath)
+                .arg(problems.size()));
+    }
+    QTextStream(stdout) << QStringLiteral("%1 曲を追加しました。\n").arg(added);
+    return 0;
 }

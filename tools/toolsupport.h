@@ -1,11 +1,13 @@
 #pragma once
 
+#include "tracktable.h"
+
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
-// The conventions both tools keep: -h/--help and --version print to standard output and end the
+// The conventions every tool keeps: -h/--help and --version print to standard output and end the
 // run with status 0; every error goes to standard error in Japanese, like the database layer's
 // messages, and ends it with status 1; Qt's own diagnostics never reach the terminal.
 class ToolCommandLine {
@@ -35,3 +37,9 @@ private:
     QCommandLineParser parser_;
     QCommandLineOption helpOption_, versionOption_;
 };
+
+// Appends the tracks of the CSV file to the catalogue, for importcsv and mkcatalogue --import.
+// Every bad row goes to standard error as FILE:LINE: reason, the form editors jump to, and then
+// nothing is written and the status is 1; otherwise the number of tracks added goes to standard
+// output and the status is 0. Throws DbError when the write fails.
+int ImportTracks(const ToolCommandLine& cli, Database& db, Program program, const QString& csvPath);

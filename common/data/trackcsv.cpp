@@ -197,6 +197,8 @@ private:
     qint64 line_ = 1;
 };
 
+// Japanese in UTF-8 takes three bytes a character. Two-byte sequences do not count: pairs of
+// half-width katakana in CP932 often make one.
 bool HoldsWideUtf8(QByteArrayView line) {
     return line.isValidUtf8() &&
            std::any_of(line.begin(), line.end(), [](char b) { return quint8(b) >= 0xE0; });
@@ -224,7 +226,8 @@ QString Decode(const QByteArray& bytes, QList<Problem>& problems) {
         const QByteArrayView physical(bytes.constData() + start, end - start);
         start = end;
         if (HoldsWideUtf8(physical)) {
-            wideUtf8Line = wideUtf8Line ? wideUtf8Line : line;
+            if (!wideUtf8Line)
+                wideUtf8Line = line;
             continue;
         }
         if (!otherLine && !physical.isValidUtf8())

@@ -1,0 +1,84 @@
+// Writes every track of a catalogue as a CSV file, for spreadsheets and for moving the tracks to
+// another catalogue with importcsv.
+#include "savefile.h"
+#include "toolsupport.h"
+#include "trackcsv.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+namespace {
+
+const QString kHelp = QStringLiteral(
+    "使い方: exportcsv caldrin|trensoly CATALOGUE [OUT.csv] [--encoding utf-8|cp932]\n"
+    "\n"
+    "caldrin (アルバム別) か trensoly (MD別) のカタログ CATALOGUE の全ての曲を、入力した順に\n"
+    "CSV で書き出します。1 行目は列の名前です。OUT.csv がなければ標準出力に書きます。\n"
+    "OUT.csv がすでにあれば置き換えます。書き出しに失敗したときは元のファイルが残ります。\n"
+    "\n"
+    "  --encoding NAME  文字コード: utf-8 (BOM なし、指定がないとき) か cp932 (Shift_JIS)\n");
+
+std::optional<trackcsv::Encoding> EncodingNamed(const QString& name) {
+    const QString lower = name.toLower();
+    if (lower == "utf-8" || lower == "utf8")
+        return trackcsv::Encoding::Utf8;
+    if (lower == "cp932" || lower == "shift_jis" || lower == "sjis" || lower == "windows-31j")
+        return trackcsv::Encoding::Cp932;
+    return std::nullopt;
+}
+
+bool SameFile(const QString& a, const QString& b) {
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    ToolCommandLine cli(QStringLiteral("exportcsv"), kHelp);
+    const QCommandLineOption encodingOption(QStringLiteral("encoding"), {}, QStringLiteral("NAME"));
+    cli.Parser().addOption(encodingOption);
+    if (const auto done = cli.Parse(argc, argv))
+        return *done;
+    if (const auto refused = cli.ExpectArguments(cli.Arguments().size() <= 2 ? 2 : 3))
+        return *refused;
+    const QStringList args = cli.Arguments();
+    if (args[0] != "caldrin" && args[0] != "trensoly")
+        return cli.UsageError(
+            QStringLiteral("caldrin か trensoly を指定してください: %1").arg(args[0]));
+    const auto encoding = cli.Parser().isSet(encodingOption)
+                              ? EncodingNamed(cli.Parser().value(encodingOption))
+                              : trackcsv::Encoding::Utf8;
+    if (!encoding)
+        return cli.UsageError(QStringLiteral("文字コードは utf-8 か cp932 です: %1")
+                                  .arg(cli.Parser().value(encodingOption)));
+    const QString catalogue = args[1], out = args.value(2);
+    // Swapping the arguments would otherwise put the CSV in place of the catalogue.
+    if (!out.isEmpty() && SameFile(out, catalogue))
+        return cli.UsageError(QStringLiteral("書き出し先がカタログそのものです: %1").arg(out));
+
+    int qtArgc = 1;
+    QCoreApplication app(qtArgc, argv);
+    const Program program = args[0] == "caldrin" ? Program::Caldrin : Program::Trensoly;
+    QByteArray csv;
+    try {
+        const auto db = tracktable::OpenCatalogue(catalogue, program, Database::Access::ReadOnly);
+        csv = trackcsv::Export(*db, program, *encoding);
+    } catch (const std::exception& error) {
+        return cli.Error(QString::fromUtf8(error.what()));
+    }
+    if (out.isEmpty()) {
+        if (std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout) != size_t(csv.size()) ||
+            std::fflush(stdout) != 0)
+            return cli.Error(QStringLiteral("標準出力に書き込むことができません: %1")
+                                 .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return 0;
+    }
+    if (const QString reason = SaveWholeFile(out, csv); !reason.isEmpty())
+        return cli.Error(QStringLiteral("%1 に書き込むことができません: %2").arg(out, reason));
+    return 0;
+}
