@@ -1,4 +1,6 @@
-// What both windows offer beyond their tabs: finding a track and exporting the catalogue.
+// What both windows offer beyond their tabs: finding a track, exporting the catalogue and
+// backing it up.
+#include "backup.h"
 #include "cataloguewindow.h"
 #include "findwindow.h"
 #include "msgbox.h"
@@ -43,6 +45,19 @@ void CatalogueWindow::OpenFind() {
     find_->show();
     find_->raise();
     find_->activateWindow();
+}
+
+void CatalogueWindow::StartBackup() {
+    if (!dbTrack || backup_.joinable())
+        return;
+    backup_ = std::thread([this, catalogue = dbTrack->Path()] {
+        const QString problem = backup::BackUpIfChanged(catalogue);
+        if (problem.isEmpty())
+            return;
+        // Told by the window's own thread; dropped if the window is gone by then.
+        QMetaObject::invokeMethod(
+            this, [problem] { MsgBox(problem, vbOKOnly, kCheckTitle); }, Qt::QueuedConnection);
+    });
 }
 
 bool CatalogueWindow::SelectGridRow(DataGrid& grid, const QString& id) {

@@ -17,6 +17,9 @@ CatalogueWindow::~CatalogueWindow() {
     // The controls outlive the members; none of their last signals may reach a handler.
     for (QObject* child : findChildren<QObject*>())
         disconnect(child, nullptr, this, nullptr);
+    // A copy cut short would only be removed by the next backup; finishing it is quicker.
+    if (backup_.joinable())
+        backup_.join();
 }
 
 void CatalogueWindow::ConnectCommonHandlers() {

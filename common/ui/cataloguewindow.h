@@ -18,6 +18,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <thread>
 
 namespace titlefile {
 class InputFile;
@@ -73,6 +74,9 @@ public:
     QPushButton* cmdSave;
 
     void cmdClose_Click();
+    // Backs the catalogue up on a thread of its own when it changed since its last backup; a
+    // backup that fails is told once and stops nothing. For after the window is shown.
+    void StartBackup();
     // Ctrl+F: the window "検索", which shows a chosen track on the program's browsing tab.
     void OpenFind();
     FindWindow* Find() const { return find_; }
@@ -190,4 +194,5 @@ private:
     std::unique_ptr<frmOpen> splash_;
     bool ended_ = false;
     QPointer<FindWindow> find_;
+    std::thread backup_;
 };

@@ -13,5 +13,6 @@ template <typename Window> int RunProgram(int argc, char* argv[]) {
     if (!window.Form_Load())
         return 1;
     window.show();
+    window.StartBackup();
     return app.exec();
 }
