@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace backup {
@@ -29,10 +30,12 @@ using Clock = std::chrono::steady_clock;
 // Pages copied under one read lock: with SQLite's 4 KiB pages a megabyte, which takes a
 // millisecond or two; that long at most a write of the program waits for the copy.
 constexpr int kPagesPerStep = 256;
+// Steps grow when writes keep starting the copy over, up to some 40 ms under the lock.
+constexpr int kMostPagesPerStep = 8192;
 // Between steps the read lock is let go, so waiting writes get in.
 constexpr auto kPause = std::chrono::milliseconds(2);
-// A catalogue locked by others for longer than this is backed up another time.
-constexpr auto kBusyLimit = std::chrono::seconds(30);
+// A catalogue locked or changed without pause for this long is backed up another time.
+constexpr auto kGiveUpAfter = std::chrono::minutes(2);
 
 // Every change committed to the catalogue counts up the number at this offset of its header (in
 // the rollback journal mode the programs use); SQLite trusts the page count in the header only
@@ -280,22 +283,20 @@ void CopyInto(const QString& catalogue, const Temporary& temp, const Folder& fol
 
     int pages = kPagesPerStep;
     int left = INT_MAX;
-    auto lastProgress = Clock::now();
+    const auto deadline = Clock::now() + kGiveUpAfter;
     while ((rc = sqlite3_backup_step(copy.get(), pages)) != SQLITE_DONE) {
-        if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED) {
-            if (Clock::now() - lastProgress > kBusyLimit)
-                FailReading(catalogue, folder.Path(), SQLITE_BUSY);
-        } else if (rc == SQLITE_OK) {
-            lastProgress = Clock::now();
-            // No progress means a change started the copy over. Each time the steps grow, so a
-            // catalogue written without pause is copied in the end, in one step if need be.
+        if (rc == SQLITE_OK) {
+            // No progress means a change started the copy over. Larger steps leave fewer gaps
+            // for the next change to fall in, so frequent writes still let the copy through.
             const int remaining = sqlite3_backup_remaining(copy.get());
             if (remaining >= left)
-                pages = pages < 0 || pages > (1 << 20) ? -1 : pages * 2;
+                pages = std::min(pages * 2, kMostPagesPerStep);
             left = remaining;
-        } else {
+        } else if ((rc & 0xff) != SQLITE_BUSY && (rc & 0xff) != SQLITE_LOCKED) {
             fail(rc);
         }
+        if (Clock::now() > deadline)
+            FailReading(catalogue, folder.Path(), SQLITE_BUSY);
         std::this_thread::sleep_for(kPause);
     }
     if ((rc = sqlite3_backup_finish(copy.release())) != SQLITE_OK)
