@@ -148,6 +148,27 @@ TEST_F(CaldrinStartup, ACatalogueThatCannotBeWrittenIsReportedAtStartUp) {
     EXPECT_EQ(List("cmbAlbum(1)").count(), 2);
 }
 
+TEST_F(CaldrinStartup, TheCatalogueIsBackedUpAfterStartUpAndAFailureIsToldOnce) {
+    MakeCatalogue();
+    Start();
+    window->StartBackup();
+    window.reset();
+    EXPECT_EQ(QDir(folder.Path() + "/backup").entryList(QDir::Files).size(), 1);
+
+    QDir(folder.Path() + "/backup").removeRecursively();
+    folder.WriteFile("backup", "in the way");
+    Start();
+    window->StartBackup();
+    window->StartBackup();
+    QList<MessageBox::Shown> shown;
+    QTest::qWaitFor([&] { return !(shown = MessageBox::TakeShown()).isEmpty(); });
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].prompt.contains(folder.Path() + "/backup"))
+        << shown[0].prompt.toStdString();
+    QTest::qWait(50);
+    EXPECT_TRUE(MessageBox::TakeShown().isEmpty());
+}
+
 TEST_F(CaldrinStartup, AnEmptyCatalogueStarts) {
     folder.CreateEmpty();
     ASSERT_TRUE(Load());
