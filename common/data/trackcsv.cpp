@@ -3,6 +3,7 @@
 #include "columnname.h"
 #include "hasquote.h"
 #include "numbertext.h"
+#include "recordset.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -44,20 +45,6 @@ QString CsvField(const QString& text) {
             return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
     }
     return text;
-}
-
-QString CellText(sqlite3_stmt* stmt, int column) {
-    switch (sqlite3_column_type(stmt, column)) {
-    case SQLITE_INTEGER:
-        return ValueToText(qint64(sqlite3_column_int64(stmt, column)));
-    case SQLITE_FLOAT:
-        return ValueToText(sqlite3_column_double(stmt, column));
-    case SQLITE_NULL:
-        return {};
-    default:
-        return QString::fromUtf8(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
-                                 sqlite3_column_bytes(stmt, column));
-    }
 }
 
 // The first character of text that CP932 has no code for.
@@ -364,12 +351,13 @@ QByteArray Export(Database& db, Program program, Encoding encoding) {
         ++track;
         QStringList fields;
         for (int i = 0; i < columns.size(); ++i)
-            fields << CsvField(CellText(stmt, i));
+            fields << CsvField(ValueToText(ColumnValue(stmt, i)));
         if (writer.Add(fields))
             continue;
         QStringList described;
         for (int i = 0; i < columns.size(); ++i)
-            described << QStringLiteral("%1「%2」").arg(columns[i], CellText(stmt, i));
+            described
+                << QStringLiteral("%1「%2」").arg(columns[i], ValueToText(ColumnValue(stmt, i)));
         const QString character = FirstUnwritable(fields.join(QString()));
         throw std::runtime_error(
             QStringLiteral("%1 曲目 (%2) に CP932 (Shift_JIS) で書けない文字「%3」(U+%4) "
