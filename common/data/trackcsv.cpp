@@ -1,13 +1,11 @@
 #include "trackcsv.h"
 
 #include "columnname.h"
+#include "csvformat.h"
 #include "hasquote.h"
 #include "numbertext.h"
 #include "recordset.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
-#include <algorithm>
 #include <optional>
 #include <stdexcept>
 
@@ -15,13 +13,7 @@ namespace trackcsv {
 
 namespace {
 
-// Microsoft's Shift_JIS, the one Windows and its spreadsheets write: 0x5C is the backslash, 0x8160
-// is ～ (U+FF5E). ICU knows it by this name.
-constexpr char kCp932[] = "windows-31j";
-
-// Without Stateless a converter keeps a character cut short at the end of the data for a next
-// call that never comes, and drops it without reporting anything.
-constexpr auto kWhole = QStringConverter::Flag::Stateless;
+using csvformat::Record;
 
 const QString kNumber = QStringLiteral("曲番");
 const QString kTitle = QStringLiteral("曲名");
@@ -37,203 +29,6 @@ QString QuotedColumns(Program program) {
     for (const QString& column : tracktable::UserColumns(program))
         names << QLatin1Char('"') + column + QLatin1Char('"');
     return names.join(QLatin1Char(','));
-}
-
-QString CsvField(const QString& text) {
-    for (const QChar c : text) {
-        if (c == u',' || c == u'"' || c == u'\r' || c == u'\n')
-            return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
-    }
-    return text;
-}
-
-// The first character of text that CP932 has no code for.
-QString FirstUnwritable(const QString& text) {
-    for (const char32_t c : text.toUcs4()) {
-        const QString one = QString::fromUcs4(&c, 1);
-        QStringEncoder encoder(kCp932, kWhole);
-        (void)QByteArray(encoder.encode(one));
-        if (encoder.hasError())
-            return one;
-    }
-    return {};
-}
-
-class CsvWriter {
-public:
-    explicit CsvWriter(Encoding encoding) : encoding_(encoding) {
-        if (encoding == Encoding::Cp932) {
-            cp932_.emplace(kCp932, kWhole);
-            if (!cp932_->isValid())
-                throw std::runtime_error(
-                    QStringLiteral("この環境では CP932 (Shift_JIS) に変換できません。")
-                        .toStdString());
-        }
-    }
-
-    // False when the line holds a character the encoding cannot write; nothing is then added.
-    bool Add(const QStringList& fields) {
-        const QString line = fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
-        if (encoding_ == Encoding::Utf8) {
-            bytes_ += line.toUtf8();
-            return true;
-        }
-        const QByteArray encoded = cp932_->encode(line);
-        // The flag stays set once raised, so the line that raised it is the current one.
-        if (cp932_->hasError())
-            return false;
-        bytes_ += encoded;
-        return true;
-    }
-
-    QByteArray Bytes() && { return std::move(bytes_); }
-
-private:
-    Encoding encoding_;
-    std::optional<QStringEncoder> cp932_;
-    QByteArray bytes_;
-};
-
-struct Record {
-    qint64 line = 0;
-    QStringList fields;
-    QString fault; // what makes the record unreadable, empty when nothing does
-};
-
-// Reads records as RFC 4180 lays them out, counting physical lines so that a record's line is
-// where it starts in an editor, however many line breaks its quoted fields hold.
-class CsvReader {
-public:
-    explicit CsvReader(const QString& text) : text_(text) {}
-
-    bool Next(Record& record) {
-        SkipBlankLines();
-        if (pos_ >= text_.size())
-            return false;
-        record = Record{line_, {}, {}};
-        QString field;
-        bool inQuotes = false, closed = false;
-        const auto fault = [&record](const QString& reason) {
-            if (record.fault.isEmpty())
-                record.fault = reason;
-        };
-        while (pos_ < text_.size()) {
-            const QChar c = text_[pos_++];
-            if (inQuotes) {
-                if (c == u'"' && At(pos_) == u'"') {
-                    field += c;
-                    ++pos_;
-                } else if (c == u'"') {
-                    inQuotes = false;
-                    closed = true;
-                } else {
-                    line_ += c == u'\n';
-                    field += c;
-                }
-                continue;
-            }
-            if (c == u',') {
-                record.fields << field;
-                field.clear();
-                closed = false;
-                continue;
-            }
-            if (c == u'\n' || (c == u'\r' && At(pos_) == u'\n')) {
-                pos_ += c == u'\r';
-                ++line_;
-                record.fields << field;
-                return true;
-            }
-            if (c == u'"' && field.isEmpty() && !closed) {
-                inQuotes = true;
-                continue;
-            }
-            // Either would be guessing what the writer meant: a quote not doubled, or a file
-            // whose lines end in CR alone.
-            if (closed)
-                fault(QStringLiteral("引用符 (\") で囲んだ欄の後に文字があります。"
-                                     "欄の中の引用符は \"\" と 2 つ重ねて書いてください。"));
-            else if (c == u'\r')
-                fault(QStringLiteral("引用符の外に CR だけの改行があります。"));
-            field += c;
-        }
-        if (inQuotes)
-            fault(QStringLiteral("引用符 (\") が閉じられていません。"));
-        record.fields << field;
-        return true;
-    }
-
-private:
-    QChar At(qsizetype pos) const { return pos < text_.size() ? text_[pos] : QChar(); }
-
-    // A blank line holds no track; spreadsheets leave one at the end.
-    void SkipBlankLines() {
-        for (;;) {
-            if (At(pos_) == u'\n')
-                pos_ += 1;
-            else if (At(pos_) == u'\r' && At(pos_ + 1) == u'\n')
-                pos_ += 2;
-            else
-                return;
-            ++line_;
-        }
-    }
-
-    const QString& text_;
-    qsizetype pos_ = 0;
-    qint64 line_ = 1;
-};
-
-// Japanese in UTF-8 takes three bytes a character. Two-byte sequences do not count: pairs of
-// half-width katakana in CP932 often make one.
-bool HoldsWideUtf8(QByteArrayView line) {
-    return line.isValidUtf8() &&
-           std::any_of(line.begin(), line.end(), [](char b) { return quint8(b) >= 0xE0; });
-}
-
-// The text of the file: UTF-8 when every byte fits it, CP932 otherwise. Lines CP932 cannot read,
-// and a file with lines in both encodings, go to problems: decoding it either way would turn part
-// of the names into other characters without a word.
-QString Decode(const QByteArray& bytes, QList<Problem>& problems) {
-    if (bytes.isValidUtf8())
-        return QStringDecoder(QStringConverter::Utf8, kWhole).decode(bytes);
-    QStringDecoder cp932(kCp932, kWhole);
-    if (!cp932.isValid()) {
-        problems << Problem{1,
-                            QStringLiteral("UTF-8 ではないファイルですが、この環境では CP932 "
-                                           "(Shift_JIS) を読めません。UTF-8 で保存してください。")};
-        return {};
-    }
-    QString text = cp932.decode(bytes);
-    const bool unreadable = cp932.hasError();
-    qint64 line = 1, wideUtf8Line = 0, otherLine = 0;
-    for (qsizetype start = 0; start < bytes.size(); ++line) {
-        qsizetype end = bytes.indexOf('\n', start);
-        end = end < 0 ? bytes.size() : end + 1;
-        const QByteArrayView physical(bytes.constData() + start, end - start);
-        start = end;
-        if (HoldsWideUtf8(physical)) {
-            if (!wideUtf8Line)
-                wideUtf8Line = line;
-            continue;
-        }
-        if (!otherLine && !physical.isValidUtf8())
-            otherLine = line;
-        if (!unreadable)
-            continue;
-        QStringDecoder alone(kCp932, kWhole);
-        (void)QString(alone.decode(physical));
-        if (alone.hasError())
-            problems << Problem{line, QStringLiteral("UTF-8 としても CP932 (Shift_JIS) としても"
-                                                     "読めない文字があります。")};
-    }
-    if (wideUtf8Line && otherLine)
-        problems << Problem{otherLine,
-                            QStringLiteral("この行は UTF-8 ではありませんが、%1 行目は UTF-8 です。"
-                                           "ファイル全体をどちらか一つの文字コードで保存し"
-                                           "直してください。")
-                                .arg(wideUtf8Line)};
-    return problems.isEmpty() ? text : QString();
 }
 
 struct Track {
@@ -343,7 +138,7 @@ QByteArray Export(Database& db, Program program, Encoding encoding) {
     const StatementHandle select = db.Prepare(QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY ID")
                                                   .arg(QuotedColumns(program), tracktable::kTable));
     sqlite3_stmt* stmt = select.get();
-    CsvWriter writer(encoding);
+    csvformat::CsvWriter writer(encoding);
     writer.Add(columns);
     qint64 track = 0;
     int rc;
@@ -351,14 +146,14 @@ QByteArray Export(Database& db, Program program, Encoding encoding) {
         ++track;
         QStringList fields;
         for (int i = 0; i < columns.size(); ++i)
-            fields << CsvField(ValueToText(ColumnValue(stmt, i)));
+            fields << csvformat::CsvField(ValueToText(ColumnValue(stmt, i)));
         if (writer.Add(fields))
             continue;
         QStringList described;
         for (int i = 0; i < columns.size(); ++i)
             described
                 << QStringLiteral("%1「%2」").arg(columns[i], ValueToText(ColumnValue(stmt, i)));
-        const QString character = FirstUnwritable(fields.join(QString()));
+        const QString character = csvformat::FirstUnwritable(fields.join(QString()));
         throw std::runtime_error(
             QStringLiteral("%1 曲目 (%2) に CP932 (Shift_JIS) で書けない文字「%3」(U+%4) "
                            "があります。UTF-8 で書き出してください。")
@@ -376,10 +171,10 @@ QList<Problem> Import(Database& db, Program program, const QByteArray& csv, qint
     if (added)
         *added = 0;
     QList<Problem> problems;
-    const QString text = Decode(csv, problems);
+    const QString text = csvformat::Decode(csv, problems);
     if (!problems.isEmpty())
         return problems;
-    CsvReader reader(text);
+    csvformat::CsvReader reader(text);
     Record record;
     if (!reader.Next(record))
         return {Problem{1, QStringLiteral("見出しの行がありません。空のファイルです。")}};
