@@ -149,6 +149,23 @@ QVariant Snapshot::Value(int column) const {
     return ValueAt(position_, column);
 }
 
+TextRows::TextRows(const QString& column, QStringList rows) : rows_(std::move(rows)) {
+    columns_ = {column};
+}
+
+void TextRows::MoveNext() {
+    if (Eof())
+        NoCurrentRecord();
+    ++position_;
+}
+
+QVariant TextRows::Value(int column) const {
+    if (Eof())
+        NoCurrentRecord();
+    CheckColumn(column);
+    return rows_[position_];
+}
+
 QVariant Snapshot::ValueAt(qint64 row, int column) const {
     CheckColumn(column);
     return cells_[size_t(row * columns_.size() + column)];

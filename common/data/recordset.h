@@ -86,6 +86,24 @@ private:
     qint64 position_ = 0;
 };
 
+// One column of texts already in memory, as a kept list is handed out where a query's rows
+// would be.
+class TextRows : public Recordset {
+public:
+    TextRows(const QString& column, QStringList rows);
+
+    bool Eof() const override { return position_ >= rows_.size(); }
+    void MoveNext() override;
+    void MoveFirst() override { position_ = 0; }
+    void MoveLast() override { position_ = rows_.isEmpty() ? 0 : rows_.size() - 1; }
+    qint64 RecordCount() const override { return rows_.size(); }
+    QVariant Value(int column) const override;
+
+private:
+    QStringList rows_;
+    qsizetype position_ = 0;
+};
+
 // An updatable view of a whole table. It holds only the key of its current row, so opening it
 // on a large catalogue costs nothing.
 class Dynaset : public Recordset {

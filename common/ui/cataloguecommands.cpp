@@ -117,10 +117,13 @@ CatalogueWindow::DeleteOutcome CatalogueWindow::DeleteCurrentRow(const DataGrid&
                vbOKOnly, kCheckTitle);
         return DeleteOutcome::Vanished;
     }
+    const QStringList columns = tracktable::UserColumns(program_);
+    const QList<QVariant> before = CurrentValues(columns);
     dbTrack->BeginTrans();
     rsTrack->Delete();
     dbTrack->CommitTrans();
     rsTrack->Close();
+    fullLists_->Written(columns, before, {});
     return DeleteOutcome::Deleted;
 }
 
@@ -146,18 +149,27 @@ bool CatalogueWindow::WriteRow(bool adding, const QList<QVariant>& values) {
                                           "でした。入力した内容はそのまま残っています。"));
         }
     }
+    const QStringList columns = tracktable::UserColumns(program_);
+    const QList<QVariant> before = adding ? QList<QVariant>() : CurrentValues(columns);
     dbTrack->BeginTrans();
     if (adding)
         rsTrack->AddNew();
     else
         rsTrack->Edit();
-    const QStringList columns = tracktable::UserColumns(program_);
     for (int i = 0; i < columns.size(); ++i)
         rsTrack->Fields(columns[i]) = values[i];
     rsTrack->Update();
     dbTrack->CommitTrans();
     rsTrack->Close();
+    fullLists_->Written(columns, before, values);
     return true;
+}
+
+QList<QVariant> CatalogueWindow::CurrentValues(const QStringList& columns) {
+    QList<QVariant> values;
+    for (const QString& column : columns)
+        values << rsTrack->Fields(column).Value();
+    return values;
 }
 
 QVariant CatalogueWindow::TrackNumber() const {

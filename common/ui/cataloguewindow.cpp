@@ -89,6 +89,14 @@ void CatalogueWindow::ShowProgress(double percent) {
 
 void CatalogueWindow::OpenCatalogue() {
     dbTrack = tracktable::OpenCatalogue(tracktable::FilePath(programFolder_, program_), program_);
+    fullLists_ = std::make_unique<FullLists>(*dbTrack, program_);
+    fullLists_->SetKeeping(keepFullLists_);
+}
+
+void CatalogueWindow::KeepFullLists(bool keep) {
+    keepFullLists_ = keep;
+    if (fullLists_)
+        fullLists_->SetKeeping(keep);
 }
 
 void CatalogueWindow::closeEvent(QCloseEvent* event) {
@@ -118,9 +126,29 @@ void CatalogueWindow::OpenQuery(const QString& sql) {
     rsTrack = dbTrack->OpenRecordset(SqlText, dbOpenSnapshot);
 }
 
-QStringList CatalogueWindow::FillList(const QString& sql, std::initializer_list<ComboBox*> lists) {
+QStringList CatalogueWindow::ListRows(const QString& sql) {
+    if (const auto kept = fullLists_->Kept(sql)) {
+        SqlText = sql;
+        // Read through, as a list fill leaves the rows it read.
+        rsTrack = std::make_shared<TextRows>(kept->column, kept->values);
+        if (!rsTrack->Eof()) {
+            rsTrack->MoveLast();
+            rsTrack->MoveNext();
+        }
+        return kept->values;
+    }
     OpenQuery(sql);
-    return FillLists(*rsTrack, lists);
+    QStringList values;
+    for (; !rsTrack->Eof(); rsTrack->MoveNext())
+        values << rsTrack->Fields(0).Text();
+    return values;
+}
+
+QStringList CatalogueWindow::FillList(const QString& sql, std::initializer_list<ComboBox*> lists) {
+    const QStringList values = ListRows(sql);
+    for (ComboBox* list : lists)
+        list->SetItems(values);
+    return values;
 }
 
 void CatalogueWindow::BindQuery(std::initializer_list<DataControl*> grids, const QString& sql) {
@@ -130,10 +158,9 @@ void CatalogueWindow::BindQuery(std::initializer_list<DataControl*> grids, const
 }
 
 void CatalogueWindow::RefillPair(const QString& sql, ComboBox& entry, ComboBox& browsing) {
-    OpenQuery(sql);
     SavedText1 = entry.Text();
     SavedText2 = browsing.Text();
-    FillLists(*rsTrack, {&entry, &browsing});
+    FillList(sql, {&entry, &browsing});
     entry.SetText(SavedText1);
     browsing.SetText(SavedText2);
 }

@@ -5,6 +5,7 @@
 #include "datagrid.h"
 #include "findwindow.h"
 #include "frmopen.h"
+#include "fulllists.h"
 #include "recordset.h"
 #include "reportdefinition.h"
 #include "trackcsv.h"
@@ -74,6 +75,10 @@ public:
     QPushButton* cmdSave;
 
     void cmdClose_Click();
+    // On by default: the lists of every album, artist or disc are kept between commands and
+    // brought up to date by what the window itself wrote. Off, every list statement runs in
+    // full, which is what the kept lists must always equal.
+    void KeepFullLists(bool keep);
     // Backs the catalogue up on a thread of its own when it changed since its last backup; a
     // backup that fails is told once and stops nothing. For after the window is shown.
     void StartBackup();
@@ -121,6 +126,8 @@ protected:
 
     // Queries: every one sets SqlText and replaces rsTrack.
     void OpenQuery(const QString& sql);
+    // The first column of every row, the full lists from memory when they are kept.
+    QStringList ListRows(const QString& sql);
     QStringList FillList(const QString& sql, std::initializer_list<ComboBox*> lists);
     // Every grid named shows the one result of the query.
     void BindQuery(std::initializer_list<DataControl*> grids, const QString& sql);
@@ -172,6 +179,8 @@ protected:
     // Adds a row, or rewrites the row being corrected; the values go to the columns in the
     // table's order. False, with the user told, when the row being corrected is gone.
     bool WriteRow(bool adding, const QList<QVariant>& values);
+    // The values of the current row of the dynaset in rsTrack.
+    QList<QVariant> CurrentValues(const QStringList& columns);
     // The track number typed, once the checks have passed.
     QVariant TrackNumber() const;
     // Continuous add: the number one higher, the title empty and ready to be typed.
@@ -193,6 +202,8 @@ private:
     QStringList gridFields_;
     std::unique_ptr<frmOpen> splash_;
     bool ended_ = false;
+    std::unique_ptr<FullLists> fullLists_;
+    bool keepFullLists_ = true;
     QPointer<FindWindow> find_;
     std::thread backup_;
 };

@@ -54,6 +54,13 @@ void ComboBox::wheelEvent(QWheelEvent* event) {
     event->ignore();
 }
 
+void ComboBox::SetItems(const QStringList& items) {
+    // The list is shared, not copied: a full list of a large catalogue is refilled often.
+    entries_->setStringList(items);
+    setCurrentIndex(-1);
+    clearEditText();
+}
+
 QStringList ComboBox::Items() const {
     return entries_->stringList();
 }
@@ -62,10 +69,8 @@ QStringList FillLists(Recordset& rs, std::initializer_list<ComboBox*> lists) {
     QStringList values;
     for (; !rs.Eof(); rs.MoveNext())
         values << rs.Fields(0).Text();
-    for (ComboBox* list : lists) {
-        list->Clear();
-        list->AddItems(values);
-    }
+    for (ComboBox* list : lists)
+        list->SetItems(values);
     return values;
 }
 

@@ -25,6 +25,8 @@ public:
     void Clear();
     void AddItem(const QString& item) { AddItems({item}); }
     void AddItems(const QStringList& items);
+    // Clear, then AddItems: the list holds exactly the items, the text is empty.
+    void SetItems(const QStringList& items);
     QStringList Items() const;
     // Selects an entry as the user's pick does, its handler run. The entry is matched exactly,
     // else without regard to case, as the catalogue compares names. False when there is none.

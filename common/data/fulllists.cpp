@@ -1,0 +1,130 @@
+#include "fulllists.h"
+
+#include "numbertext.h"
+#include "recordset.h"
+#include "statements.h"
+
+#include <algorithm>
+
+namespace {
+
+// The catalogue's text columns compare as SQLite's NOCASE does: the UTF-8 bytes, with only the
+// ASCII letters folded. A list sorted any other way would put an added name elsewhere than the
+// statement does.
+int CompareNoCase(const QByteArray& a, const QByteArray& b) {
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        const auto x = uchar(lower(a[i])), y = uchar(lower(b[i]));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
+QStringList FirstColumn(Recordset& rows) {
+    QStringList values;
+    for (; !rows.Eof(); rows.MoveNext())
+        values << rows.Fields(0).Text();
+    return values;
+}
+
+} // namespace
+
+FullLists::FullLists(Database& db, Program program) : db_(db) {
+    using namespace statements;
+    const QString artist = QStringLiteral("アーチスト名");
+    if (program == Program::Caldrin) {
+        lists_ = {{caldrin::AllAlbums(), QStringLiteral("アルバム名"), false, {}},
+                  {caldrin::AllArtistsOrdered(), artist, false, {}},
+                  {AllArtists(), artist, false, {}}};
+    } else {
+        const QString disc = QStringLiteral("MD番号");
+        lists_ = {{trensoly::AllDiscs(QStringLiteral("ASC")), disc, false, {}},
+                  {trensoly::AllDiscs(QStringLiteral("DESC")), disc, true, {}},
+                  {AllArtists(), artist, false, {}}};
+    }
+}
+
+void FullLists::SetKeeping(bool keeping) {
+    keeping_ = keeping;
+    for (List& list : lists_)
+        list.rows.reset();
+}
+
+qint64 FullLists::DataVersion() const {
+    const StatementHandle stmt = db_.Prepare(QStringLiteral("PRAGMA data_version"));
+    const int code = sqlite3_step(stmt.get());
+    if (code != SQLITE_ROW)
+        db_.Fail(code);
+    return sqlite3_column_int64(stmt.get(), 0);
+}
+
+std::optional<FullLists::Rows> FullLists::Kept(const QString& sql) {
+    const auto list =
+        std::find_if(lists_.begin(), lists_.end(), [&](const List& l) { return l.sql == sql; });
+    if (!keeping_ || list == lists_.end())
+        return std::nullopt;
+    if (const qint64 version = DataVersion(); version != dataVersion_) {
+        for (List& each : lists_)
+            each.rows.reset();
+        dataVersion_ = version;
+    }
+    if (!list->rows)
+        list->rows = FirstColumn(*db_.OpenSnapshot(sql));
+    return Rows{list->column, *list->rows};
+}
+
+void FullLists::Written(const QStringList& columns, const QList<QVariant>& before,
+                        const QList<QVariant>& after) {
+    for (List& list : lists_) {
+        if (!list.rows)
+            continue;
+        const qsizetype column = columns.indexOf(list.column);
+        for (const QList<QVariant>* values : {&before, &after}) {
+            if (values->isEmpty() || !list.rows)
+                continue;
+            const QString name = values->at(column).toString();
+            // Null and empty names form groups of their own that show alike; read those anew.
+            if (name.isEmpty())
+                list.rows.reset();
+            else
+                Update(list, name);
+        }
+    }
+}
+
+std::optional<QString> FullLists::GroupedAs(const QString& column, const QString& name) const {
+    // The same grouping as the full statement, over the same index, so the same text stands
+    // for names that compare equal.
+    const StatementHandle stmt =
+        db_.Prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ? GROUP BY %1")
+                        .arg(column, tracktable::kTable));
+    const QByteArray text = name.toUtf8();
+    sqlite3_bind_text(stmt.get(), 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    const int code = sqlite3_step(stmt.get());
+    if (code == SQLITE_DONE)
+        return std::nullopt;
+    if (code != SQLITE_ROW)
+        db_.Fail(code);
+    return ValueToText(ColumnValue(stmt.get(), 0));
+}
+
+void FullLists::Update(List& list, const QString& name) {
+    QStringList& rows = *list.rows;
+    const QByteArray key = name.toUtf8();
+    const auto before = [&](const QString& entry, const QByteArray& wanted) {
+        const int order = CompareNoCase(entry.toUtf8(), wanted);
+        return list.descending ? order > 0 : order < 0;
+    };
+    const auto at = std::lower_bound(rows.begin(), rows.end(), key, before);
+    const bool listed = at != rows.end() && CompareNoCase(at->toUtf8(), key) == 0;
+    const qsizetype index = at - rows.begin();
+    const std::optional<QString> grouped = GroupedAs(list.column, name);
+    if (grouped && listed)
+        rows[index] = *grouped;
+    else if (grouped)
+        rows.insert(index, *grouped);
+    else if (listed)
+        rows.removeAt(index);
+}

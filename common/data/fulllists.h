@@ -1,0 +1,52 @@
+#pragma once
+
+#include "database.h"
+#include "tracktable.h"
+
+#include <QList>
+#include <QStringList>
+#include <QVariant>
+#include <optional>
+
+// The lists of every album, every artist or every disc, which the windows fill again after each
+// change. Reading one means grouping the whole catalogue, yet a change of one track can alter
+// each such list by the names it touched at most. So each list is read once and then kept: after
+// the program's own write, an indexed lookup per touched name tells whether the name still has
+// tracks and under which text the catalogue groups it, and that one entry is put in, replaced or
+// taken out at its place. Once another connection has written, the lists are read anew.
+class FullLists {
+public:
+    FullLists(Database& db, Program program);
+
+    // Off, every statement is run in full: the reference the kept lists must match.
+    void SetKeeping(bool keeping);
+
+    struct Rows {
+        QString column;
+        QStringList values;
+    };
+    // The first column of every row of sql, when it is one of the full lists; else nothing.
+    std::optional<Rows> Kept(const QString& sql);
+
+    // After a committed write of the program's own: the values of the columns before and after
+    // (an empty list for a track added or deleted).
+    void Written(const QStringList& columns, const QList<QVariant>& before,
+                 const QList<QVariant>& after);
+
+private:
+    struct List {
+        QString sql;
+        QString column;
+        bool descending;
+        std::optional<QStringList> rows;
+    };
+
+    qint64 DataVersion() const;
+    void Update(List& list, const QString& name);
+    std::optional<QString> GroupedAs(const QString& column, const QString& name) const;
+
+    Database& db_;
+    QList<List> lists_;
+    bool keeping_ = true;
+    qint64 dataVersion_ = -1;
+};
