@@ -4,6 +4,7 @@
 #include "statements.h"
 
 #include <QApplication>
+#include <QFile>
 #include <stdexcept>
 
 namespace bench {
@@ -16,7 +17,7 @@ const ResultTable kResults({{QStringLiteral("program"), 9},
                             {QStringLiteral("tracks"), 9},
                             {QStringLiteral("command"), 14},
                             {QStringLiteral("window ms"), 10},
-                            {QStringLiteral("bare ms"), 9},
+                            {QStringLiteral("full bare ms"), 13},
                             {QStringLiteral("ratio"), 7},
                             {QStringLiteral("redraw ms"), 10},
                             {QStringLiteral("bare write ms"), 14}});
@@ -78,8 +79,21 @@ QString Middle(const QStringList& values) {
     return values[values.size() / 2];
 }
 
+namespace {
+
+QString Copied(const QString& path) {
+    const QString copy = path + QStringLiteral("-bare");
+    QFile::remove(copy);
+    if (!QFile::copy(path, copy))
+        throw std::runtime_error("cannot copy the catalogue for SQLite alone");
+    return copy;
+}
+
+} // namespace
+
 BareCatalogue::BareCatalogue(const QString& path, Program program)
-    : db_(OpenBare(path, SQLITE_OPEN_READWRITE)), insert_(PrepareBare(db(), InsertSql(program))),
+    : db_(OpenBare(Copied(path), SQLITE_OPEN_READWRITE)),
+      insert_(PrepareBare(db(), InsertSql(program))),
       update_(PrepareBare(db(), UpdateSql(program))), delete_(PrepareBare(db(), DeleteSql())) {
     Read(QStringLiteral("PRAGMA synchronous = EXTRA"));
 }
@@ -202,6 +216,10 @@ void CommandBench::TimeWrite(int command, const std::function<void()>& work) {
     writeMs_[command].push_back(bare_.LastWriteMs());
 }
 
+double TargetMs(qint64 tracks) {
+    return tracks == kLargestTracks ? kTargetCommandMs : kTargetCommandMsAtTarget;
+}
+
 const ResultTable& CommandBench::Table() {
     return kResults;
 }
@@ -215,7 +233,7 @@ void CommandBench::PrintResults(qint64 tracks) const {
         kResults.PrintRow({ProgramName(program_), QString::number(tracks), commands_[command],
                            Ms(windowMs), Ms(bareMs), Ratio(ratio), Ms(Median(redrawMs_[command])),
                            writes.empty() ? QString() : Ms(Median(writes))},
-                          Verdict(tracks, windowMs < kTargetCommandMs && ratio < kTargetRatio));
+                          Verdict(tracks, windowMs < TargetMs(tracks)));
     }
 }
 

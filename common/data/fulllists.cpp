@@ -52,12 +52,16 @@ void FullLists::SetKeeping(bool keeping) {
         list.rows.reset();
 }
 
-qint64 FullLists::DataVersion() const {
-    const StatementHandle stmt = db_.Prepare(QStringLiteral("PRAGMA data_version"));
-    const int code = sqlite3_step(stmt.get());
+qint64 FullLists::DataVersion() {
+    if (!versionQuery_)
+        versionQuery_ = db_.Prepare(QStringLiteral("PRAGMA data_version"));
+    sqlite3_stmt* stmt = versionQuery_.get();
+    const int code = sqlite3_step(stmt);
+    const qint64 version = code == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
+    sqlite3_reset(stmt);
     if (code != SQLITE_ROW)
         db_.Fail(code);
-    return sqlite3_column_int64(stmt.get(), 0);
+    return version;
 }
 
 std::optional<FullLists::Rows> FullLists::Kept(const QString& sql) {
@@ -94,37 +98,47 @@ void FullLists::Written(const QStringList& columns, const QList<QVariant>& befor
     }
 }
 
-std::optional<QString> FullLists::GroupedAs(const QString& column, const QString& name) const {
-    // The same grouping as the full statement, over the same index, so the same text stands
-    // for names that compare equal.
-    const StatementHandle stmt =
-        db_.Prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ? GROUP BY %1")
-                        .arg(column, tracktable::kTable));
+std::optional<QString> FullLists::GroupedAs(const QString& column, const QString& name) {
+    auto lookup = lookups_.find(column);
+    if (lookup == lookups_.end()) {
+        // The same grouping as the full statement, over the same index, so the same text
+        // stands for names that compare equal.
+        const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ? GROUP BY %1")
+                                .arg(column, tracktable::kTable);
+        lookup = lookups_.emplace(column, db_.Prepare(sql)).first;
+    }
+    sqlite3_stmt* stmt = lookup->second.get();
     const QByteArray text = name.toUtf8();
-    sqlite3_bind_text(stmt.get(), 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-    const int code = sqlite3_step(stmt.get());
-    if (code == SQLITE_DONE)
-        return std::nullopt;
-    if (code != SQLITE_ROW)
+    sqlite3_bind_text(stmt, 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    const int code = sqlite3_step(stmt);
+    std::optional<QString> grouped;
+    if (code == SQLITE_ROW)
+        grouped = ValueToText(ColumnValue(stmt, 0));
+    sqlite3_reset(stmt);
+    if (code != SQLITE_ROW && code != SQLITE_DONE)
         db_.Fail(code);
-    return ValueToText(ColumnValue(stmt.get(), 0));
+    return grouped;
 }
 
 void FullLists::Update(List& list, const QString& name) {
-    QStringList& rows = *list.rows;
+    // Read through the const list: a list left as it was stays shared with the lists that
+    // show it, and sharing is what makes refilling them cost nothing.
+    const QStringList& rows = *list.rows;
     const QByteArray key = name.toUtf8();
     const auto before = [&](const QString& entry, const QByteArray& wanted) {
         const int order = CompareNoCase(entry.toUtf8(), wanted);
         return list.descending ? order > 0 : order < 0;
     };
-    const auto at = std::lower_bound(rows.begin(), rows.end(), key, before);
-    const bool listed = at != rows.end() && CompareNoCase(at->toUtf8(), key) == 0;
-    const qsizetype index = at - rows.begin();
+    const auto at = std::lower_bound(rows.cbegin(), rows.cend(), key, before);
+    const bool listed = at != rows.cend() && CompareNoCase(at->toUtf8(), key) == 0;
+    const qsizetype index = at - rows.cbegin();
     const std::optional<QString> grouped = GroupedAs(list.column, name);
-    if (grouped && listed)
-        rows[index] = *grouped;
-    else if (grouped)
-        rows.insert(index, *grouped);
-    else if (listed)
-        rows.removeAt(index);
+    if (!grouped) {
+        if (listed)
+            list.rows->removeAt(index);
+    } else if (!listed) {
+        list.rows->insert(index, *grouped);
+    } else if (rows.at(index) != *grouped) {
+        (*list.rows)[index] = *grouped;
+    }
 }

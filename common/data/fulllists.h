@@ -6,6 +6,7 @@
 #include <QList>
 #include <QStringList>
 #include <QVariant>
+#include <map>
 #include <optional>
 
 // The lists of every album, every artist or every disc, which the windows fill again after each
@@ -41,12 +42,15 @@ private:
         std::optional<QStringList> rows;
     };
 
-    qint64 DataVersion() const;
+    qint64 DataVersion();
     void Update(List& list, const QString& name);
-    std::optional<QString> GroupedAs(const QString& column, const QString& name) const;
+    std::optional<QString> GroupedAs(const QString& column, const QString& name);
 
     Database& db_;
     QList<List> lists_;
+    // One lookup per column, prepared once: a write looks up to two names in each list.
+    std::map<QString, StatementHandle> lookups_;
+    StatementHandle versionQuery_;
     bool keeping_ = true;
     qint64 dataVersion_ = -1;
 };

@@ -55,8 +55,10 @@ void ComboBox::wheelEvent(QWheelEvent* event) {
 }
 
 void ComboBox::SetItems(const QStringList& items) {
-    // The list is shared, not copied: a full list of a large catalogue is refilled often.
-    entries_->setStringList(items);
+    // The list is shared, not copied: a full list of a large catalogue is refilled often, and
+    // mostly with the very list it holds.
+    if (!entries_->stringList().isSharedWith(items))
+        entries_->setStringList(items);
     setCurrentIndex(-1);
     clearEditText();
 }
