@@ -29,6 +29,18 @@ QStringList FirstColumn(Recordset& rows) {
     return values;
 }
 
+// A group is shown by the text of the first of its tracks the statement's scan of the index
+// meets: the lowest track number (then key) going up, the highest going down. The lookup meets
+// them in the same order, so it tells the same text.
+QString LookupSql(const QString& column, bool descending) {
+    if (!descending)
+        return QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ? GROUP BY %1")
+            .arg(column, tracktable::kTable);
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ? ORDER BY %1 DESC, 曲番 DESC, ID DESC "
+                          "LIMIT 1")
+        .arg(column, tracktable::kTable);
+}
+
 } // namespace
 
 FullLists::FullLists(Database& db, Program program) : db_(db) {
@@ -98,15 +110,11 @@ void FullLists::Written(const QStringList& columns, const QList<QVariant>& befor
     }
 }
 
-std::optional<QString> FullLists::GroupedAs(const QString& column, const QString& name) {
-    auto lookup = lookups_.find(column);
-    if (lookup == lookups_.end()) {
-        // The same grouping as the full statement, over the same index, so the same text
-        // stands for names that compare equal.
-        const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ? GROUP BY %1")
-                                .arg(column, tracktable::kTable);
-        lookup = lookups_.emplace(column, db_.Prepare(sql)).first;
-    }
+std::optional<QString> FullLists::GroupedAs(const List& list, const QString& name) {
+    const QString sql = LookupSql(list.column, list.descending);
+    auto lookup = lookups_.find(sql);
+    if (lookup == lookups_.end())
+        lookup = lookups_.emplace(sql, db_.Prepare(sql)).first;
     sqlite3_stmt* stmt = lookup->second.get();
     const QByteArray text = name.toUtf8();
     sqlite3_bind_text(stmt, 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
@@ -132,7 +140,7 @@ void FullLists::Update(List& list, const QString& name) {
     const auto at = std::lower_bound(rows.cbegin(), rows.cend(), key, before);
     const bool listed = at != rows.cend() && CompareNoCase(at->toUtf8(), key) == 0;
     const qsizetype index = at - rows.cbegin();
-    const std::optional<QString> grouped = GroupedAs(list.column, name);
+    const std::optional<QString> grouped = GroupedAs(list, name);
     if (!grouped) {
         if (listed)
             list.rows->removeAt(index);

@@ -44,11 +44,12 @@ private:
 
     qint64 DataVersion();
     void Update(List& list, const QString& name);
-    std::optional<QString> GroupedAs(const QString& column, const QString& name);
+    std::optional<QString> GroupedAs(const List& list, const QString& name);
 
     Database& db_;
     QList<List> lists_;
-    // One lookup per column, prepared once: a write looks up to two names in each list.
+    // One lookup per column and direction, prepared once: a write looks up to two names in
+    // each list.
     std::map<QString, StatementHandle> lookups_;
     StatementHandle versionQuery_;
     bool keeping_ = true;
