@@ -12,6 +12,18 @@ namespace bench {
 namespace {
 
 constexpr int kRounds = 9;
+constexpr qsizetype kCommandsForMemory = 1000;
+
+// The process's resident set now, from the kernel's own account.
+double ResidentMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    return -1;
+}
 
 const ResultTable kResults({{QStringLiteral("program"), 9},
                             {QStringLiteral("tracks"), 9},
@@ -192,6 +204,7 @@ CommandBench::CommandBench(const QString& path, Program program, QStringList com
       writeMs_(commands_.size()) {}
 
 void CommandBench::Measure(qint64 tracks) {
+    const double startedMb = ResidentMb();
     const qint64 size = TrackCount(bare_.db());
     for (int round = 0; round < kRounds; ++round) {
         WindowRound(round);
@@ -200,6 +213,15 @@ void CommandBench::Measure(qint64 tracks) {
             throw std::runtime_error("an added track was not deleted again");
     }
     PrintResults(tracks);
+    // Memory that grows with use shows only after many commands.
+    int round = kRounds;
+    while (round * commands_.size() < kCommandsForMemory)
+        WindowRound(round++);
+    Out() << QStringLiteral("%1 %2: resident MB %3 after start-up, %4 after %5 commands\n")
+                 .arg(ProgramName(program_), QString::number(tracks))
+                 .arg(startedMb, 0, 'f', 1)
+                 .arg(ResidentMb(), 0, 'f', 1)
+                 .arg(round * commands_.size());
 }
 
 void CommandBench::RecordWindow(int command, const WindowDriver& driver, double ms) {

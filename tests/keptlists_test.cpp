@@ -1,8 +1,8 @@
 // The kept full lists against the statements run in full: two windows on two copies of one
 // catalogue take the same seeded random commands, one keeping its lists, one reading every list
 // again, and after every command everything they show must be the same. A second connection
-// writes to both copies now and then. MDCAT_DIFFERENTIAL_STEPS sets the length (default: a
-// run of seconds; 10000 or more by hand).
+// writes to both copies now and then. MDCAT_DIFFERENTIAL_STEPS sets the length (default: a run
+// of seconds; 10000 or more by hand).
 
 #include "frmcaldrin.h"
 #include "frmtrensoly.h"
@@ -15,24 +15,56 @@
 
 namespace {
 
-int Steps() {
-    const int steps = qEnvironmentVariableIntValue("MDCAT_DIFFERENTIAL_STEPS");
-    return steps > 0 ? steps : 300;
+// Names the catalogue groups together (case) and apart (width).
+const QStringList kNames = {"Anna",     "ANNA", "anna", "Ａｎｎａ", "Blue", "BLUE",
+                            "Ｂｌｕｅ", "森",   "ｷﾑﾗ",  "キムラ",   "10",   "9",
+                            "A-1",      "a-1",  "ÉTÉ",  "été"};
+
+// What differs between the programs: the window, the entry tab's group and artist lists, the
+// lists a user browses with, and the disc order of trensoly's settings.
+struct ProgramUnderTest {
+    Program program;
+    std::function<std::unique_ptr<CatalogueWindow>(const QString&)> make;
+    std::function<std::array<ComboBox*, 2>(CatalogueWindow&)> names;
+    std::function<QList<ComboBox*>(CatalogueWindow&)> browsing;
+    std::function<void(CatalogueWindow&, bool descending)> chooseOrder;
+};
+
+template <typename W> std::unique_ptr<CatalogueWindow> Make(const QString& folder) {
+    return std::make_unique<W>(folder);
 }
 
-// Names that the catalogue groups together (case) and apart (width), and fresh ones.
-const QStringList kArtists = {"Anna", "ANNA", "anna",   "Ａｎｎａ", "Bob", "bob",
-                              "森",   "ｷﾑﾗ",  "キムラ", "Zoë",      "zoë"};
-const QStringList kGroups = {"Blue", "BLUE", "blue", "Ｂｌｕｅ", "夏",  "10",
-                             "9",    "A-1",  "a-1",  "Ａ-1",     "ÉTÉ", "été"};
+const ProgramUnderTest kPrograms[] = {
+    {Program::Caldrin, Make<frmCaldrin>,
+     [](CatalogueWindow& w) {
+         auto& c = static_cast<frmCaldrin&>(w);
+         return std::array{c.cmbAlbum[3], c.cmbartist[3]};
+     },
+     [](CatalogueWindow& w) {
+         auto& c = static_cast<frmCaldrin&>(w);
+         return QList<ComboBox*>{c.cmbAlbum[1], c.cmbartist[2]};
+     }},
+    {Program::Trensoly, Make<frmTrensoly>,
+     [](CatalogueWindow& w) {
+         auto& t = static_cast<frmTrensoly&>(w);
+         return std::array{t.cmbMD[1], t.cmbArtist[1]};
+     },
+     [](CatalogueWindow& w) {
+         auto& t = static_cast<frmTrensoly&>(w);
+         return QList<ComboBox*>{t.cmbMD[1], t.cmbMD[2], t.cmbArtist[2]};
+     },
+     [](CatalogueWindow& w, bool descending) {
+         auto& t = static_cast<frmTrensoly&>(w);
+         (descending ? t.opDesc : t.opAsc)->setChecked(true);
+     }}};
 
 // Everything a window shows or keeps between commands, as text.
-QStringList State(CatalogueWindow& window) {
-    QStringList state = {window.SqlText, QString::number(window.SSTab1->Tab()),
-                         QString::number(window.PrevTab), window.SavedText1, window.SavedText2};
-    for (ComboBox* list : window.findChildren<ComboBox*>())
+QStringList State(CatalogueWindow& w) {
+    QStringList state = {w.SqlText, QString::number(w.SSTab1->Tab()), QString::number(w.PrevTab),
+                         w.SavedText1, w.SavedText2};
+    for (ComboBox* list : w.findChildren<ComboBox*>())
         state << list->objectName() + ": " + list->Text() + " | " + list->Items().join('|');
-    for (DataGrid* grid : {window.DBGrid1, window.DBGrid2}) {
+    for (DataGrid* grid : {w.DBGrid1, w.DBGrid2}) {
         state << grid->Columns(0).Value();
         for (int row = 0; row < grid->RowCount(); ++row)
             state << grid->CellText(row, 0) + "," + grid->CellText(row, 1);
@@ -42,227 +74,116 @@ QStringList State(CatalogueWindow& window) {
 
 class Differential {
 public:
-    Differential(Program program, unsigned seed) : random_(seed), program_(program) {}
-    virtual ~Differential() = default;
+    Differential(const ProgramUnderTest& program, unsigned seed) : p_(program), random_(seed) {}
 
-    void Run() {
-        for (CatalogueFolder* folder : {&kept_, &full_}) {
-            folder->CreateEmpty();
-            folder->WriteFile("TITLE.TXT", TitleFile({"T", "T", "A", "N", "N"}));
+    void Run(int steps) {
+        for (int side = 0; side < 2; ++side) {
+            folders_[side].CreateEmpty();
+            folders_[side].WriteFile("TITLE.TXT", TitleFile({"T", "T", "A", "N", "N"}));
+            QDir::setCurrent(folders_[side].Path());
+            windows_[side] = p_.make(folders_[side].Path());
+            windows_[side]->KeepFullLists(side == 0);
+            ASSERT_TRUE(windows_[side]->Form_Load());
         }
-        Start();
-        const int steps = Steps();
         for (int step = 0; step < steps; ++step) {
-            const int choice = Pick(100);
-            if (choice < 4)
-                WriteFromAnotherConnection();
-            else
-                Command(choice);
-            const QStringList kept = Shown(0), full = Shown(1);
-            ASSERT_EQ(kept, full) << "step " << step << " of seed's sequence, choice " << choice;
+            Step();
+            ASSERT_EQ(State(*windows_[0]) + shown_[0], State(*windows_[1]) + shown_[1])
+                << "step " << step;
+            shown_[0].clear();
+            shown_[1].clear();
         }
     }
 
-protected:
-    virtual void Start() = 0;
-    virtual void Command(int choice) = 0;
-    virtual CatalogueWindow& Window(int side) = 0;
-
+private:
     int Pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random_); }
-    QString Any(const QStringList& names) {
-        // Now and then a name never seen before, so new entries appear in the lists.
-        return Pick(8) == 0 ? "新" + QString::number(Pick(1000)) : names[Pick(names.size())];
-    }
-    QString Number() { return Pick(5) == 0 ? "1.5" : QString::number(Pick(20)); }
+    // Now and then a name never seen before, so new entries come into the lists.
+    QString Name() { return Pick(8) == 0 ? "新" + QString::number(Pick(999)) : kNames[Pick(16)]; }
 
-    // The same command on both windows, each run in its own folder.
+    void Step() {
+        const int choice = Pick(100), tab = 1 + Pick(2), nth = Pick(50), what = Pick(3);
+        const QString group = Name(), artist = Name(), title = Name();
+        const QString number = Pick(5) == 0 ? "1.5" : QString::number(Pick(20));
+        if (choice < 4)
+            return WriteFromAnotherConnection(group, artist, Pick(3) != 0);
+        OnBoth([&](CatalogueWindow& w) {
+            const auto names = p_.names(w);
+            if (choice < 40) {
+                w.SSTab1->SetTab(3);
+                names[0]->SetText(group);
+                names[1]->SetText(artist);
+                w.txtNo->setText(number);
+                w.txtName->setText(title);
+                w.chkRenzoku->setChecked(what == 0);
+                return w.cmdTuika_Click();
+            }
+            if (choice < 62 && p_.chooseOrder) {
+                w.SSTab1->SetTab(4);
+                p_.chooseOrder(w, what == 0);
+                return w.cmdSave_Click();
+            }
+            w.SSTab1->SetTab(tab);
+            if (choice < 62) {
+                const QList<ComboBox*> lists = p_.browsing(w);
+                ComboBox& list = *lists[nth % lists.size()];
+                if (!list.Items().isEmpty())
+                    list.Pick(list.Items()[nth % list.Items().size()]);
+                return;
+            }
+            DataGrid& grid = tab == 1 ? *w.DBGrid1 : *w.DBGrid2;
+            if (grid.RowCount() > 0)
+                grid.setCurrentIndex(grid.model()->index(nth % grid.RowCount(), 0));
+            if (choice < 80) {
+                tab == 1 ? w.cmdEdit1_Click() : w.cmdEdit2_Click();
+                if (what != 1)
+                    names[0]->SetText(group);
+                if (what != 0)
+                    names[1]->SetText(artist);
+                return w.cmdUpdate_Click();
+            }
+            MessageBox::SetNextAnswer(vbYes);
+            tab == 1 ? w.cmdDel1_Click() : w.cmdDel2_Click();
+        });
+    }
+
+    // The same command on both windows, each in its own folder, the boxes it showed noted.
     void OnBoth(const std::function<void(CatalogueWindow&)>& command) {
         for (int side = 0; side < 2; ++side) {
-            QDir::setCurrent(Folder(side).Path());
-            command(Window(side));
-            for (const auto& shown : MessageBox::TakeShown())
-                prompts_[side] << shown.prompt;
+            QDir::setCurrent(folders_[side].Path());
+            command(*windows_[side]);
+            for (const auto& box : MessageBox::TakeShown())
+                shown_[side] << box.prompt;
         }
     }
-    template <typename W> void Load(std::unique_ptr<W>& window, int side) {
-        QDir::setCurrent(Folder(side).Path());
-        window = std::make_unique<W>(Folder(side).Path());
-        window->KeepFullLists(side == 0);
-        ASSERT_TRUE(window->Form_Load());
-    }
-    // A pick of the nth entry of a list, as the user makes it.
-    static void PickNth(ComboBox& list, int nth) {
-        if (!list.Items().isEmpty())
-            list.Pick(list.Items()[nth % list.Items().size()]);
-    }
-    static void SelectRow(DataGrid& grid, int nth) {
-        if (grid.RowCount() > 0)
-            grid.setCurrentIndex(grid.model()->index(nth % grid.RowCount(), 0));
-    }
-    const CatalogueFolder& Folder(int side) const { return side == 0 ? kept_ : full_; }
 
+    void WriteFromAnotherConnection(const QString& group, const QString& artist, bool insert) {
+        const char* column = p_.program == Program::Caldrin ? "アルバム名" : "MD番号";
+        for (const CatalogueFolder& folder : folders_)
+            folder.Open()->Execute(
+                insert
+                    ? QString("INSERT INTO データレコード (%1, アーチスト名, 曲番, 曲名) "
+                              "VALUES ('%2', '%3', 1, 'x')")
+                          .arg(column, group, artist)
+                    : "DELETE FROM データレコード WHERE ID = (SELECT MIN(ID) FROM データレコード)");
+    }
+
+    const ProgramUnderTest& p_;
     std::mt19937 random_;
-
-private:
-    QStringList Shown(int side) {
-        const QStringList shown = State(Window(side)) + prompts_[side];
-        prompts_[side].clear();
-        return shown;
-    }
-    void WriteFromAnotherConnection() {
-        const QString group = Any(kGroups), artist = Any(kArtists), title = Any(kArtists);
-        const bool insert = Pick(3) != 0;
-        const char* groupColumn = program_ == Program::Caldrin ? "アルバム名" : "MD番号";
-        for (int side = 0; side < 2; ++side) {
-            auto db = Folder(side).Open();
-            if (insert)
-                db->Execute(QString("INSERT INTO データレコード (%1, アーチスト名, 曲番, 曲名) "
-                                    "VALUES ('%2', '%3', 1, '%4')")
-                                .arg(groupColumn, group, artist, title));
-            else
-                db->Execute("DELETE FROM データレコード WHERE ID = (SELECT MIN(ID) FROM "
-                            "データレコード)");
-        }
-    }
-
-    Program program_;
-    CatalogueFolder kept_{program_}, full_{program_};
-    QStringList prompts_[2];
-};
-
-class CaldrinDifferential : public Differential {
-public:
-    using Differential::Differential;
-
-private:
-    void Start() override {
-        Load(windows_[0], 0);
-        Load(windows_[1], 1);
-    }
-    CatalogueWindow& Window(int side) override { return *windows_[side]; }
-    frmCaldrin& W(CatalogueWindow& window) { return static_cast<frmCaldrin&>(window); }
-
-    void Command(int choice) override {
-        const int tab = 1 + Pick(2), nth = Pick(50), row = Pick(50);
-        if (choice < 40) {
-            const QString artist = Any(kArtists), album = Any(kGroups), number = Number(),
-                          title = Any(kArtists);
-            const bool renzoku = Pick(3) == 0;
-            OnBoth([&](CatalogueWindow& w) {
-                w.SSTab1->SetTab(3);
-                W(w).cmbartist[3]->SetText(artist);
-                W(w).cmbAlbum[3]->SetText(album);
-                w.txtNo->setText(number);
-                w.txtName->setText(title);
-                w.chkRenzoku->setChecked(renzoku);
-                w.cmdTuika_Click();
-            });
-        } else if (choice < 60) {
-            OnBoth([&](CatalogueWindow& w) {
-                w.SSTab1->SetTab(tab);
-                PickNth(tab == 1 ? *W(w).cmbAlbum[1] : *W(w).cmbartist[2], nth);
-            });
-        } else if (choice < 80) {
-            const QString artist = Any(kArtists), album = Any(kGroups);
-            const int what = Pick(3);
-            OnBoth([&](CatalogueWindow& w) {
-                w.SSTab1->SetTab(tab);
-                SelectRow(tab == 1 ? *w.DBGrid1 : *w.DBGrid2, row);
-                tab == 1 ? w.cmdEdit1_Click() : w.cmdEdit2_Click();
-                if (what != 1)
-                    W(w).cmbartist[3]->SetText(artist);
-                if (what != 0)
-                    W(w).cmbAlbum[3]->SetText(album);
-                w.cmdUpdate_Click();
-            });
-        } else {
-            OnBoth([&](CatalogueWindow& w) {
-                w.SSTab1->SetTab(tab);
-                SelectRow(tab == 1 ? *w.DBGrid1 : *w.DBGrid2, row);
-                MessageBox::SetNextAnswer(vbYes);
-                tab == 1 ? w.cmdDel1_Click() : w.cmdDel2_Click();
-            });
-        }
-    }
-
-    std::unique_ptr<frmCaldrin> windows_[2];
-};
-
-class TrensolyDifferential : public Differential {
-public:
-    using Differential::Differential;
-
-private:
-    void Start() override {
-        Load(windows_[0], 0);
-        Load(windows_[1], 1);
-    }
-    CatalogueWindow& Window(int side) override { return *windows_[side]; }
-    frmTrensoly& W(CatalogueWindow& window) { return static_cast<frmTrensoly&>(window); }
-
-    void Command(int choice) override {
-        const int tab = 1 + Pick(2), nth = Pick(50), row = Pick(50);
-        if (choice < 40) {
-            const QString disc = Any(kGroups), artist = Any(kArtists), number = Number(),
-                          title = Any(kArtists);
-            const bool renzoku = Pick(3) == 0;
-            OnBoth([&](CatalogueWindow& w) {
-                w.SSTab1->SetTab(3);
-                W(w).cmbMD[1]->SetText(disc);
-                w.txtNo->setText(number);
-                W(w).cmbArtist[1]->SetText(artist);
-                w.txtName->setText(title);
-                w.chkRenzoku->setChecked(renzoku);
-                w.cmdTuika_Click();
-            });
-        } else if (choice < 58) {
-            const int list = Pick(3);
-            OnBoth([&](CatalogueWindow& w) {
-                w.SSTab1->SetTab(tab);
-                PickNth(list == 0   ? *W(w).cmbMD[1]
-                        : list == 1 ? *W(w).cmbMD[2]
-                                    : *W(w).cmbArtist[2],
-                        nth);
-            });
-        } else if (choice < 62) {
-            const bool descending = Pick(2) == 0;
-            OnBoth([&](CatalogueWindow& w) {
-                w.SSTab1->SetTab(4);
-                (descending ? W(w).opDesc : W(w).opAsc)->setChecked(true);
-                w.cmdSave_Click();
-            });
-        } else if (choice < 80) {
-            const QString disc = Any(kGroups), artist = Any(kArtists);
-            const int what = Pick(3);
-            OnBoth([&](CatalogueWindow& w) {
-                w.SSTab1->SetTab(tab);
-                SelectRow(tab == 1 ? *w.DBGrid1 : *w.DBGrid2, row);
-                tab == 1 ? w.cmdEdit1_Click() : w.cmdEdit2_Click();
-                if (what != 1)
-                    W(w).cmbMD[1]->SetText(disc);
-                if (what != 0)
-                    W(w).cmbArtist[1]->SetText(artist);
-                w.cmdUpdate_Click();
-            });
-        } else {
-            OnBoth([&](CatalogueWindow& w) {
-                w.SSTab1->SetTab(tab);
-                SelectRow(tab == 1 ? *w.DBGrid1 : *w.DBGrid2, row);
-                MessageBox::SetNextAnswer(vbYes);
-                tab == 1 ? w.cmdDel1_Click() : w.cmdDel2_Click();
-            });
-        }
-    }
-
-    std::unique_ptr<frmTrensoly> windows_[2];
+    CatalogueFolder folders_[2] = {CatalogueFolder(p_.program), CatalogueFolder(p_.program)};
+    std::unique_ptr<CatalogueWindow> windows_[2];
+    QStringList shown_[2];
 };
 
 TEST(KeptLists, ShowExactlyWhatTheStatementsReturn) {
+    const int steps = qEnvironmentVariableIntValue("MDCAT_DIFFERENTIAL_STEPS");
     const QString previous = QDir::currentPath();
-    for (unsigned seed : {1u, 2u}) {
-        SCOPED_TRACE(seed);
-        CaldrinDifferential(Program::Caldrin, seed).Run();
-        TrensolyDifferential(Program::Trensoly, seed).Run();
+    for (const ProgramUnderTest& program : kPrograms) {
+        for (unsigned seed : {1u, 2u}) {
+            SCOPED_TRACE(QString("%1, seed %2")
+                             .arg(tracktable::ProgramName(program.program))
+                             .arg(seed)
+                             .toStdString());
+            Differential(program, seed).Run(steps > 0 ? steps : 300);
+        }
     }
     QDir::setCurrent(previous);
 }
