@@ -11,11 +11,19 @@ namespace {
 // The catalogue's text columns compare as SQLite's NOCASE does: the UTF-8 bytes, with only the
 // ASCII letters folded. A list sorted any other way would put an added name elsewhere than the
 // statement does.
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+QByteArray LowerAscii(QByteArray text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) { return LowerAscii(c); });
+    return text;
+}
+
 int CompareNoCase(const QByteArray& a, const QByteArray& b) {
     const qsizetype common = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < common; ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        const auto x = uchar(lower(a[i])), y = uchar(lower(b[i]));
+        const auto x = uchar(LowerAscii(a[i])), y = uchar(LowerAscii(b[i]));
         if (x != y)
             return x < y ? -1 : 1;
     }
@@ -93,19 +101,44 @@ std::optional<FullLists::Rows> FullLists::Kept(const QString& sql) {
 
 void FullLists::Written(const QStringList& columns, const QList<QVariant>& before,
                         const QList<QVariant>& after) {
+    try {
+        UpdateAll(columns, before, after);
+    } catch (const DbError&) {
+        // The write itself is done; a list that could not follow it is read anew when next
+        // needed, rather than the write being reported as failed.
+        for (List& list : lists_)
+            list.rows.reset();
+    }
+}
+
+void FullLists::UpdateAll(const QStringList& columns, const QList<QVariant>& before,
+                          const QList<QVariant>& after) {
+    // Two lists of one column in one direction show the same groups: each looked up once.
+    std::map<std::pair<QString, QByteArray>, std::optional<QString>> grouped;
     for (List& list : lists_) {
-        if (!list.rows)
-            continue;
         const qsizetype column = columns.indexOf(list.column);
+        QList<QByteArray> names;
         for (const QList<QVariant>* values : {&before, &after}) {
-            if (values->isEmpty() || !list.rows)
+            if (values->isEmpty())
                 continue;
-            const QString name = values->at(column).toString();
+            const QByteArray name = values->at(column).toString().toUtf8();
+            // A change within one group needs one look at it.
+            if (names.isEmpty() || CompareNoCase(names.first(), name) != 0)
+                names << name;
+        }
+        for (const QByteArray& name : names) {
+            if (!list.rows)
+                break;
             // Null and empty names form groups of their own that show alike; read those anew.
-            if (name.isEmpty())
+            if (name.isEmpty()) {
                 list.rows.reset();
-            else
-                Update(list, name);
+                break;
+            }
+            const auto key = std::pair(LookupSql(list.column, list.descending), LowerAscii(name));
+            auto known = grouped.find(key);
+            if (known == grouped.end())
+                known = grouped.emplace(key, GroupedAs(list, QString::fromUtf8(name))).first;
+            Update(list, name, known->second);
         }
     }
 }
@@ -128,11 +161,10 @@ std::optional<QString> FullLists::GroupedAs(const List& list, const QString& nam
     return grouped;
 }
 
-void FullLists::Update(List& list, const QString& name) {
+void FullLists::Update(List& list, const QByteArray& key, const std::optional<QString>& grouped) {
     // Read through the const list: a list left as it was stays shared with the lists that
     // show it, and sharing is what makes refilling them cost nothing.
     const QStringList& rows = *list.rows;
-    const QByteArray key = name.toUtf8();
     const auto before = [&](const QString& entry, const QByteArray& wanted) {
         const int order = CompareNoCase(entry.toUtf8(), wanted);
         return list.descending ? order > 0 : order < 0;
@@ -140,7 +172,6 @@ void FullLists::Update(List& list, const QString& name) {
     const auto at = std::lower_bound(rows.cbegin(), rows.cend(), key, before);
     const bool listed = at != rows.cend() && CompareNoCase(at->toUtf8(), key) == 0;
     const qsizetype index = at - rows.cbegin();
-    const std::optional<QString> grouped = GroupedAs(list, name);
     if (!grouped) {
         if (listed)
             list.rows->removeAt(index);

@@ -43,7 +43,11 @@ private:
     };
 
     qint64 DataVersion();
-    void Update(List& list, const QString& name);
+    void UpdateAll(const QStringList& columns, const QList<QVariant>& before,
+                   const QList<QVariant>& after);
+    // Puts the group of key in the list, as the catalogue now shows it (grouped), or takes it
+    // out when it has no tracks left.
+    void Update(List& list, const QByteArray& key, const std::optional<QString>& grouped);
     std::optional<QString> GroupedAs(const List& list, const QString& name);
 
     Database& db_;
