@@ -181,6 +181,31 @@ void Database::Fail(int code) const {
                       .arg(path_, DescribeSqliteError(code, detail)));
 }
 
+const QList<Database::Column>& Database::TableColumns(const QString& table) {
+    if (const auto known = tableColumns_.find(table); known != tableColumns_.end())
+        return known->second;
+    QString quoted = table;
+    StatementHandle info =
+        Prepare(QStringLiteral("PRAGMA table_info(\"%1\")")
+                    .arg(quoted.replace(QLatin1Char('"'), QLatin1String("\"\""))));
+    QList<Column> columns;
+    int rc;
+    while ((rc = sqlite3_step(info.get())) == SQLITE_ROW) {
+        const auto text = [&](int column) {
+            return QString::fromUtf8(
+                reinterpret_cast<const char*>(sqlite3_column_text(info.get(), column)));
+        };
+        columns.append({text(1), text(2), sqlite3_column_int(info.get(), 5) == 1});
+    }
+    if (rc != SQLITE_DONE)
+        Fail(rc);
+    // A table that is not there yet is asked about again next time.
+    static const QList<Column> none;
+    if (columns.isEmpty())
+        return none;
+    return tableColumns_[table] = columns;
+}
+
 StatementHandle Database::Prepare(const QString& sql) const {
     sqlite3_stmt* raw = nullptr;
     const QByteArray text = sql.toUtf8();

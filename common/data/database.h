@@ -4,7 +4,9 @@
 #include "sqlitehandle.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <map>
 #include <memory>
 
 class Recordset;
@@ -41,11 +43,21 @@ public:
     void RunToEnd(sqlite3_stmt* stmt) const;
     [[noreturn]] void Fail(int code) const;
 
+    struct Column {
+        QString name;
+        QString type;
+        bool key;
+    };
+    // The columns of a table as declared, read once: nothing the programs do changes them, and
+    // every write opens the table anew.
+    const QList<Column>& TableColumns(const QString& table);
+
 private:
     Database(SqliteHandle handle, QString path);
 
     SqliteHandle handle_;
     QString path_;
+    std::map<QString, QList<Column>> tableColumns_;
 };
 
 // The user-facing text for a SQLite result code: what is wrong and what the user can do.

@@ -172,17 +172,12 @@ QVariant Snapshot::ValueAt(qint64 row, int column) const {
 }
 
 Dynaset::Dynaset(Database& db, const QString& table) : db_(db), table_(table) {
-    StatementHandle info =
-        db.Prepare(QStringLiteral("PRAGMA table_info(%1)").arg(Identifier(table)));
-    int rc;
-    while ((rc = sqlite3_step(info.get())) == SQLITE_ROW) {
-        columns_ << ColumnValue(info.get(), 1).toString();
-        numeric_.push_back(IsNumericType(ColumnValue(info.get(), 2).toString()));
-        if (ColumnValue(info.get(), 5).toInt() == 1)
+    for (const Database::Column& column : db.TableColumns(table)) {
+        columns_ << column.name;
+        numeric_.push_back(IsNumericType(column.type));
+        if (column.key)
             keyColumn_ = int(columns_.size()) - 1;
     }
-    if (rc != SQLITE_DONE)
-        db.Fail(rc);
     if (columns_.isEmpty())
         throw DbError(QStringLiteral("テーブル「%1」がありません。").arg(table));
     if (keyColumn_ < 0)

@@ -118,7 +118,7 @@ CatalogueWindow::DeleteOutcome CatalogueWindow::DeleteCurrentRow(const DataGrid&
         return DeleteOutcome::Vanished;
     }
     const QStringList columns = tracktable::UserColumns(program_);
-    const QList<QVariant> before = CurrentValues(columns);
+    const QList<QVariant> before = StoredValues(grid.Columns(0).Value(), columns);
     dbTrack->BeginTrans();
     rsTrack->Delete();
     dbTrack->CommitTrans();
@@ -150,7 +150,8 @@ bool CatalogueWindow::WriteRow(bool adding, const QList<QVariant>& values) {
         }
     }
     const QStringList columns = tracktable::UserColumns(program_);
-    const QList<QVariant> before = adding ? QList<QVariant>() : CurrentValues(columns);
+    const QList<QVariant> before =
+        adding ? QList<QVariant>() : StoredValues(QString::number(EditRowId), columns);
     dbTrack->BeginTrans();
     if (adding)
         rsTrack->AddNew();
@@ -165,10 +166,15 @@ bool CatalogueWindow::WriteRow(bool adding, const QList<QVariant>& values) {
     return true;
 }
 
-QList<QVariant> CatalogueWindow::CurrentValues(const QStringList& columns) {
+QList<QVariant> CatalogueWindow::StoredValues(const QString& id, const QStringList& columns) {
+    // One read of the row, rsTrack left as it is.
+    const auto row =
+        dbTrack->OpenSnapshot(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                                  .arg(columns.join(QStringLiteral(", ")), statements::Table(),
+                                       statements::IdCriterion(id)));
     QList<QVariant> values;
-    for (const QString& column : columns)
-        values << rsTrack->Fields(column).Value();
+    for (int column = 0; !row->Eof() && column < columns.size(); ++column)
+        values << row->Value(column);
     return values;
 }
 

@@ -179,8 +179,8 @@ protected:
     // Adds a row, or rewrites the row being corrected; the values go to the columns in the
     // table's order. False, with the user told, when the row being corrected is gone.
     bool WriteRow(bool adding, const QList<QVariant>& values);
-    // The values of the current row of the dynaset in rsTrack.
-    QList<QVariant> CurrentValues(const QStringList& columns);
+    // The stored values of a row, as they were before a write.
+    QList<QVariant> StoredValues(const QString& id, const QStringList& columns);
     // The track number typed, once the checks have passed.
     QVariant TrackNumber() const;
     // Continuous add: the number one higher, the title empty and ready to be typed.
