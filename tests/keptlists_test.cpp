@@ -74,7 +74,8 @@ QStringList State(CatalogueWindow& w) {
 
 class Differential {
 public:
-    Differential(const ProgramUnderTest& program, unsigned seed) : p_(program), random_(seed) {}
+    Differential(const ProgramUnderTest& program, unsigned sequence)
+        : p_(program), random_(sequence) {}
 
     void Run(int steps) {
         for (int side = 0; side < 2; ++side) {
@@ -177,12 +178,12 @@ TEST(KeptLists, ShowExactlyWhatTheStatementsReturn) {
     const int steps = qEnvironmentVariableIntValue("MDCAT_DIFFERENTIAL_STEPS");
     const QString previous = QDir::currentPath();
     for (const ProgramUnderTest& program : kPrograms) {
-        for (unsigned seed : {1u, 2u}) {
-            SCOPED_TRACE(QString("%1, seed %2")
+        for (unsigned sequence : {1u, 2u}) {
+            SCOPED_TRACE(QString("%1, sequence %2")
                              .arg(tracktable::ProgramName(program.program))
-                             .arg(seed)
+                             .arg(sequence)
                              .toStdString());
-            Differential(program, seed).Run(steps > 0 ? steps : 300);
+            Differential(program, sequence).Run(steps > 0 ? steps : 300);
         }
     }
     QDir::setCurrent(previous);
