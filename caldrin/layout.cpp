@@ -36,6 +36,7 @@ void frmCaldrin::BuildWindow() {
         QStringLiteral("編集"));
     SSTab1->addTab(BuildOptionTab(nullptr, QStringLiteral("Label11"), QStringLiteral("Label10")),
                    QStringLiteral("オプション"));
+    NameGridsByTheirTabs();
     // The tab control comes up showing the entry tab, as it was last left at design.
     SSTab1->SetTab(3);
     auto* layout = new QVBoxLayout(this);

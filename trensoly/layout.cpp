@@ -51,6 +51,7 @@ void frmTrensoly::BuildWindow() {
     SSTab1->addTab(
         BuildOptionTab(BuildOrderFrame(), QStringLiteral("Label6"), QStringLiteral("Label7")),
         QStringLiteral("オプション"));
+    NameGridsByTheirTabs();
     // The tab control comes up showing the disc tab, as it was last left at design.
     SSTab1->SetTab(1);
     auto* layout = new QVBoxLayout(this);

@@ -29,6 +29,12 @@ QFont Mincho(double points, bool bold) {
 
 } // namespace
 
+void CatalogueWindow::NameGridsByTheirTabs() {
+    // A screen reader says what a grid lists by the tab it stands on.
+    DBGrid1->setAccessibleName(SSTab1->tabText(1));
+    DBGrid2->setAccessibleName(SSTab1->tabText(2));
+}
+
 ComboBox* CatalogueWindow::List(const QString& name, int index) {
     return Named(new ComboBox, QStringLiteral("%1(%2)").arg(name).arg(index));
 }

@@ -3,13 +3,27 @@
 #include "labelpreview.h"
 #include "msgbox.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QCoreApplication>
+
+namespace {
+
+// A plain widget as a window would be told to assistive technology as a mere filler; the main
+// windows are frames.
+QAccessibleInterface* AccessibleWindow(const QString&, QObject* object) {
+    auto* window = qobject_cast<CatalogueWindow*>(object);
+    return window ? new QAccessibleWidget(window, QAccessible::Window) : nullptr;
+}
+
+} // namespace
 
 CatalogueWindow::CatalogueWindow(Program program, QString programFolder, const QString& productName,
                                  const QStringList& gridFields)
     : program_(program), programFolder_(std::move(programFolder)), gridFields_(gridFields),
       splash_(std::make_unique<frmOpen>(productName)) {
+    static const bool factoryInstalled = (QAccessible::installFactory(AccessibleWindow), true);
+    Q_UNUSED(factoryInstalled);
     CreateControls();
 }
 

@@ -150,6 +150,8 @@ protected:
     // The title lines with their slant boxes and captions, under what the program puts above.
     QWidget* BuildOptionTab(QWidget* above, const QString& label1, const QString& label2);
     static ComboBox* List(const QString& name, int index);
+    // Once the tabs are there: each grid is named after the tab that shows it.
+    void NameGridsByTheirTabs();
     static QPushButton* Button(const QString& caption, const QString& name);
 
     // Title settings: the two lines come first in the file, the two flags last.
