@@ -47,9 +47,10 @@ int main(int argc, char* argv[]) {
     if (const auto refused = cli.ExpectArguments(cli.Arguments().size() <= 2 ? 2 : 3))
         return *refused;
     const QStringList args = cli.Arguments();
-    if (args[0] != "caldrin" && args[0] != "trensoly")
-        return cli.UsageError(
-            QStringLiteral("caldrin か trensoly を指定してください: %1").arg(args[0]));
+    const auto named = cli.ProgramNamed(args[0]);
+    if (!named)
+        return 1;
+    const Program program = *named;
     const auto encoding = cli.Parser().isSet(encodingOption)
                               ? EncodingNamed(cli.Parser().value(encodingOption))
                               : trackcsv::Encoding::Utf8;
@@ -63,7 +64,6 @@ int main(int argc, char* argv[]) {
 
     int qtArgc = 1;
     QCoreApplication app(qtArgc, argv);
-    const Program program = args[0] == "caldrin" ? Program::Caldrin : Program::Trensoly;
     QByteArray csv;
     try {
         const auto db = tracktable::OpenCatalogue(catalogue, program, Database::Access::ReadOnly);

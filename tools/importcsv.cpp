@@ -26,13 +26,13 @@ int main(int argc, char* argv[]) {
     if (const auto refused = cli.ExpectArguments(3))
         return *refused;
     const QStringList args = cli.Arguments();
-    if (args[0] != "caldrin" && args[0] != "trensoly")
-        return cli.UsageError(
-            QStringLiteral("caldrin か trensoly を指定してください: %1").arg(args[0]));
+    const auto named = cli.ProgramNamed(args[0]);
+    if (!named)
+        return 1;
+    const Program program = *named;
 
     int qtArgc = 1;
     QCoreApplication app(qtArgc, argv);
-    const Program program = args[0] == "caldrin" ? Program::Caldrin : Program::Trensoly;
     try {
         const auto db = tracktable::OpenCatalogue(args[1], program);
         return ImportTracks(cli, *db, program, args[2]);

@@ -34,9 +34,10 @@ int main(int argc, char* argv[]) {
     if (const auto refused = cli.ExpectArguments(2))
         return *refused;
     const QStringList args = cli.Arguments();
-    if (args[0] != "caldrin" && args[0] != "trensoly")
-        return cli.UsageError(
-            QStringLiteral("caldrin か trensoly を指定してください: %1").arg(args[0]));
+    const auto named = cli.ProgramNamed(args[0]);
+    if (!named)
+        return 1;
+    const Program program = *named;
     if (cli.Parser().isSet(demo) && cli.Parser().isSet(count))
         return cli.UsageError(QStringLiteral("--demo と --tracks は一緒に使えません。"));
     if (cli.Parser().isSet(import) && (cli.Parser().isSet(demo) || cli.Parser().isSet(count)))
@@ -55,7 +56,6 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(qtArgc, argv);
     const QString path = args[1];
     const bool existed = QFileInfo::exists(path);
-    const Program program = args[0] == "caldrin" ? Program::Caldrin : Program::Trensoly;
     int status = 0;
     try {
         if (cli.Parser().isSet(import)) {

@@ -125,12 +125,14 @@ int main(int argc, char* argv[]) {
     const QString programName = cli.Arguments().value(0);
     if (programName.isEmpty())
         return cli.UsageError(QStringLiteral("引数が足りません。"));
-    if (programName != "caldrin" && programName != "trensoly")
-        return cli.UsageError(
-            QStringLiteral("caldrin か trensoly を指定してください: %1").arg(programName));
-    const bool caldrin = programName == "caldrin";
+    const auto named = cli.ProgramNamed(programName);
+    if (!named)
+        return 1;
+    const Program program = *named;
     const bool calibrationPage = !cli.CalibrationPage().isEmpty();
-    if (const auto refused = cli.ExpectArguments(calibrationPage ? 2 : caldrin ? 6 : 5))
+    if (const auto refused = cli.ExpectArguments(calibrationPage               ? 2
+                                                 : program == Program::Caldrin ? 6
+                                                                               : 5))
         return *refused;
     const QStringList args = cli.Arguments();
     if (args[1] != "md" && args[1] != "cassette")
@@ -147,7 +149,6 @@ int main(int argc, char* argv[]) {
     int qtArgc = 1;
     QGuiApplication app(qtArgc, argv);
     MapFonts();
-    const Program program = caldrin ? Program::Caldrin : Program::Trensoly;
     const report::Label label = args[1] == "md" ? report::Label::Md : report::Label::Cassette;
     const auto& chosen = std::get<LabelOptions>(options);
     try {

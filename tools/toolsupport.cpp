@@ -76,6 +76,14 @@ std::optional<int> ToolCommandLine::ExpectArguments(qsizetype count) const {
     return std::nullopt;
 }
 
+std::optional<Program> ToolCommandLine::ProgramNamed(const QString& name) const {
+    for (const Program program : {Program::Caldrin, Program::Trensoly})
+        if (name == tracktable::ProgramName(program))
+            return program;
+    UsageError(QStringLiteral("caldrin か trensoly を指定してください: %1").arg(name));
+    return std::nullopt;
+}
+
 int ToolCommandLine::UsageError(const QString& message) const {
     QTextStream(stderr) << name_ << ": " << message << '\n'
                         << name_ << ": 使い方は " << name_ << " --help で表示します。\n";

@@ -27,6 +27,10 @@ public:
     // Refuses too few or too many arguments; returns the exit status when it did.
     std::optional<int> ExpectArguments(qsizetype count) const;
 
+    // The program an argument names, "caldrin" or "trensoly"; nothing, with the mistake told,
+    // when it names neither.
+    std::optional<Program> ProgramNamed(const QString& name) const;
+
     // A mistake on the command line: the message and where to find the right form.
     int UsageError(const QString& message) const;
     // A failure of the work itself.
