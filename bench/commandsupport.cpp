@@ -4,7 +4,10 @@
 #include "statements.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFile>
+#include <QTimer>
+#include <ctime>
 #include <stdexcept>
 
 namespace bench {
@@ -13,6 +16,21 @@ namespace {
 
 constexpr int kRounds = 9;
 constexpr qsizetype kCommandsForMemory = 1000;
+int settleMs = 0;
+
+double ProcessCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1000 + double(now.tv_nsec) / 1e6;
+}
+
+void Settle() {
+    if (settleMs <= 0)
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(settleMs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 // The process's resident set now, from the kernel's own account.
 double ResidentMb() {
@@ -169,6 +187,10 @@ void BareCatalogue::Bind(sqlite3_stmt* stmt, const Row& row) {
     }
 }
 
+void SetSettleMs(int ms) {
+    settleMs = ms;
+}
+
 WindowDriver::WindowDriver(CatalogueWindow& window) : window_(window) {
     if (!window_.Form_Load())
         throw std::runtime_error(MessageBox::TakeShown().value(0).prompt.toStdString());
@@ -190,8 +212,12 @@ double WindowDriver::Pick(int tab, ComboBox& list, const QString& text,
 
 double WindowDriver::Timed(int expectedPrompts, const std::function<void()>& handler) {
     QApplication::processEvents();
+    Settle();
+    const double cpuBefore = ProcessCpuMs();
     const double ms = ElapsedMs(handler);
     lastRedrawMs_ = ElapsedMs([] { QApplication::processEvents(); });
+    Settle();
+    lastCpuMs_ = ProcessCpuMs() - cpuBefore;
     const auto shown = MessageBox::TakeShown();
     if (shown.size() != expectedPrompts)
         throw std::runtime_error("unexpected message: " + shown.value(0).prompt.toStdString());
@@ -200,8 +226,8 @@ double WindowDriver::Timed(int expectedPrompts, const std::function<void()>& han
 
 CommandBench::CommandBench(const QString& path, Program program, QStringList commands)
     : bare_(path, program), program_(program), commands_(std::move(commands)),
-      windowMs_(commands_.size()), redrawMs_(commands_.size()), bareMs_(commands_.size()),
-      writeMs_(commands_.size()) {}
+      windowMs_(commands_.size()), redrawMs_(commands_.size()), cpuMs_(commands_.size()),
+      bareMs_(commands_.size()), writeMs_(commands_.size()) {}
 
 void CommandBench::Measure(qint64 tracks) {
     const double startedMb = ResidentMb();
@@ -227,6 +253,16 @@ void CommandBench::Measure(qint64 tracks) {
 void CommandBench::RecordWindow(int command, const WindowDriver& driver, double ms) {
     windowMs_[command].push_back(ms);
     redrawMs_[command].push_back(driver.LastRedrawMs());
+    cpuMs_[command].push_back(driver.LastCpuMs());
+}
+
+std::vector<std::pair<QString, double>> CommandBench::CpuMedians(int rounds) {
+    for (int round = 0; round < rounds; ++round)
+        WindowRound(round);
+    std::vector<std::pair<QString, double>> medians;
+    for (int command = 0; command < commands_.size(); ++command)
+        medians.emplace_back(commands_[command], Median(cpuMs_[command]));
+    return medians;
 }
 
 void CommandBench::TimeRead(int command, const std::function<void()>& work) {
