@@ -1,11 +1,11 @@
 #include "controls.h"
 
+#include "listentries.h"
 #include "recordset.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QStringListModel>
 
 ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
@@ -17,13 +17,23 @@ ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
     // An inline completer would turn a typed "Blue" into an existing "Blue Harbor" unasked.
     setCompleter(nullptr);
     setMaxVisibleItems(20);
-    // Whole lists arrive at once; a string list takes them in one step, not one item at a time.
-    entries_ = new QStringListModel(this);
+    // Whole lists arrive at once; the model takes them in one step, not one item at a time.
+    entries_ = new ListEntries(this);
     setModel(entries_);
     connect(this, &QComboBox::activated, this, &ComboBox::Click);
+    // Any change of the field, the user's or the program's, supersedes a pending clear.
+    connect(lineEdit(), &QLineEdit::textChanged, this, [this] { clearPending_ = false; });
+    lineEdit()->installEventFilter(this);
+}
+
+void ComboBox::SetText(const QString& text) {
+    clearPending_ = false;
+    if (currentText() != text)
+        setEditText(text);
 }
 
 bool ComboBox::Pick(const QString& entry) {
+    ApplyPendingClear();
     int index = findText(entry, Qt::MatchExactly);
     if (index < 0)
         index = findText(entry, Qt::MatchFixedString);
@@ -35,18 +45,17 @@ bool ComboBox::Pick(const QString& entry) {
 }
 
 void ComboBox::Clear() {
-    entries_->setStringList({});
-    clearEditText();
+    SetItems({});
 }
 
 void ComboBox::AddItems(const QStringList& items) {
     // A plain combo box selects the first item added to an empty list and shows it; keep the
     // text as it was instead.
-    const QString text = currentText();
-    entries_->setStringList(entries_->stringList() + items);
+    const QString text = Text();
+    entries_->Replace(entries_->Items() + items);
     if (currentIndex() != -1)
         setCurrentIndex(-1);
-    setEditText(text);
+    SetText(text);
 }
 
 void ComboBox::wheelEvent(QWheelEvent* event) {
@@ -54,17 +63,48 @@ void ComboBox::wheelEvent(QWheelEvent* event) {
     event->ignore();
 }
 
+bool ComboBox::eventFilter(QObject* watched, QEvent* event) {
+    // The user meets the field as the program left it.
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::InputMethod:
+    case QEvent::MouseButtonPress:
+    case QEvent::FocusIn:
+        ApplyPendingClear();
+        break;
+    default:
+        break;
+    }
+    return QComboBox::eventFilter(watched, event);
+}
+
 void ComboBox::SetItems(const QStringList& items) {
     // The list is shared, not copied: a full list of a large catalogue is refilled often, and
     // mostly with the very list it holds.
-    if (!entries_->stringList().isSharedWith(items))
-        entries_->setStringList(items);
-    setCurrentIndex(-1);
-    clearEditText();
+    entries_->Replace(items);
+    if (currentIndex() != -1)
+        setCurrentIndex(-1);
+    ClearTextSoon();
+}
+
+void ComboBox::ClearTextSoon() {
+    if (currentText().isEmpty())
+        return;
+    clearPending_ = true;
+    if (clearQueued_)
+        return;
+    clearQueued_ = true;
+    QMetaObject::invokeMethod(this, &ComboBox::ApplyPendingClear, Qt::QueuedConnection);
+}
+
+void ComboBox::ApplyPendingClear() {
+    clearQueued_ = false;
+    if (clearPending_)
+        clearEditText();
 }
 
 QStringList ComboBox::Items() const {
-    return entries_->stringList();
+    return entries_->Items();
 }
 
 QStringList FillLists(Recordset& rs, std::initializer_list<ComboBox*> lists) {

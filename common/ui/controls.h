@@ -6,10 +6,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStringList>
-#include <QStringListModel>
 #include <QTabWidget>
 #include <initializer_list>
 
+class ListEntries;
 class Recordset;
 
 // An editable drop-down list. Setting its text, clearing it or adding items never raises Click
@@ -19,8 +19,8 @@ class ComboBox : public QComboBox {
 public:
     explicit ComboBox(QWidget* parent = nullptr);
 
-    QString Text() const { return currentText(); }
-    void SetText(const QString& text) { setEditText(text); }
+    QString Text() const { return clearPending_ ? QString() : currentText(); }
+    void SetText(const QString& text);
     // Removes every item and the text.
     void Clear();
     void AddItem(const QString& item) { AddItems({item}); }
@@ -38,9 +38,18 @@ signals:
 protected:
     // A wheel turned over the closed list would step through its entries and pick one unasked.
     void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QStringListModel* entries_;
+    // A refill empties the field only when control returns to the event loop, and only if no
+    // text was set meanwhile: a refill followed by the text the field already shows changes
+    // nothing on screen, and nothing a screen reader would announce.
+    void ClearTextSoon();
+    void ApplyPendingClear();
+
+    ListEntries* entries_;
+    bool clearPending_ = false;
+    bool clearQueued_ = false;
 };
 
 // A button that a stray space never presses: typing on into what looks like a text field must
