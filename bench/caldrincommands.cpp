@@ -13,10 +13,11 @@ namespace bench {
 
 namespace {
 
-enum Command { PickAlbum, PickArtist, EditLoad, Change, Add, Delete };
+enum Command { PickAlbum, PickArtist, EditLoad, Change, Add, AddContinuous, Delete };
 const QStringList kCommandNames = {QStringLiteral("pick tab1"), QStringLiteral("pick tab2"),
                                    QStringLiteral("edit load"), QStringLiteral("change"),
-                                   QStringLiteral("add"),       QStringLiteral("delete")};
+                                   QStringLiteral("add"),       QStringLiteral("add renzoku"),
+                                   QStringLiteral("delete")};
 
 // What the commands work on, as a user would meet it: an album from the middle of the album
 // list with the artist a pick of it shows first, and likewise an artist with its first album.
@@ -59,7 +60,9 @@ private:
         RecordWindow(EditLoad, driver_, LoadForCorrection());
         window_.txtName->setText(s_.changedTitles[round % 2]);
         RecordWindow(Change, driver_, driver_.Timed(0, [&] { window_.cmdUpdate_Click(); }));
-        RecordWindow(Add, driver_, AddTrack());
+        RecordWindow(Add, driver_, AddTrack(false));
+        RecordWindow(Delete, driver_, DeleteAdded());
+        RecordWindow(AddContinuous, driver_, AddTrack(true));
         RecordWindow(Delete, driver_, DeleteAdded());
     }
 
@@ -90,6 +93,16 @@ private:
             bare_.Read(caldrin::TracksOfAlbum(s_.album, s_.albumArtist));
             bare_.Read(caldrin::TracksOfAlbum(s_.album, s_.albumArtist));
         });
+        DeleteBare(id);
+        // A continuous add leaves the window on the entry tab, ready for the next track.
+        TimeWrite(AddContinuous, [&] {
+            id = bare_.Add(s_.added);
+            ReadListsAfterEntry();
+        });
+        DeleteBare(id);
+    }
+
+    void DeleteBare(qint64 id) {
         TimeWrite(Delete, [&] {
             bare_.Delete(id);
             bare_.Read(caldrin::TracksOfAlbum(s_.album, s_.albumArtist));
@@ -121,13 +134,13 @@ private:
         return ms;
     }
 
-    double AddTrack() {
+    double AddTrack(bool continuous) {
         driver_.GoToTab(3);
         window_.cmbartist[3]->SetText(s_.albumArtist);
         window_.cmbAlbum[3]->SetText(s_.album);
         window_.txtNo->setText(QStringLiteral("0"));
         window_.txtName->setText(s_.addedTitle);
-        window_.chkRenzoku->setChecked(false);
+        window_.chkRenzoku->setChecked(continuous);
         return driver_.Timed(0, [&] { window_.cmdTuika_Click(); });
     }
 
