@@ -1,11 +1,15 @@
-// What assistive technology reads of the windows: roles, names, the lists after an add and the
-// grids after an add and a delete.
+// What assistive technology reads of the windows, with the desktop's accessibility bus active:
+// roles, names, the lists after an add, the grids after an add and a delete, and the box that
+// asks before a delete.
 
 #include "caldrinwindow.h"
 #include "frmtrensoly.h"
 
 #include <QAccessible>
 #include <QAccessibleTableInterface>
+#include <QMessageBox>
+#include <QTimer>
+#include <functional>
 
 namespace {
 
@@ -31,6 +35,47 @@ QStringList ReadList(ComboBox& list) {
     return texts;
 }
 
+// What a screen reader is told of a message box.
+struct Announced {
+    QAccessible::Role role = QAccessible::NoRole;
+    QString name, description;
+};
+
+// Runs a command that asks before it acts, answering its real box as a user would. A reader asks
+// its questions once the command has handed back to the event loop, and so does this.
+Announced AnswerBox(QMessageBox::StandardButton answer, const std::function<void()>& command) {
+    Announced seen;
+    MessageBox::SetTestMode(false);
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen = {Of(box)->role(), Of(box)->text(QAccessible::Name),
+                Of(box)->text(QAccessible::Description)};
+        box->button(answer)->click();
+    });
+    command();
+    MessageBox::SetTestMode(true);
+    QApplication::processEvents();
+    return seen;
+}
+
+void ExpectDeleteAskedAloud(const Announced& box) {
+    EXPECT_EQ(box.role, QAccessible::AlertMessage);
+    EXPECT_EQ(box.name, "確認");
+    EXPECT_EQ(box.description, "削除してもよろしいですか？");
+}
+
+// After a box the focus is back on the control the user was on.
+void ExpectFocusBackOn(QWidget* control) {
+    EXPECT_EQ(QApplication::focusWidget(), control);
+}
+
+void ExpectAccessibilityActive() {
+    ASSERT_TRUE(QTest::qWaitFor([] { return QAccessible::isActive(); }, 5000))
+        << "run inside scripts/accessibility-session.sh";
+}
+
 class CaldrinAccessible : public CaldrinWindowTest {
 protected:
     void SetUp() override {
@@ -43,6 +88,7 @@ protected:
 using TrensolyAccessible = WindowTest<frmTrensoly, Program::Trensoly>;
 
 TEST_F(CaldrinAccessible, ReadsTheWindowItsGridsAndWhatAnAddAndADeleteChanged) {
+    ExpectAccessibilityActive();
     EXPECT_EQ(Of(window.get())->role(), QAccessible::Window);
     EXPECT_EQ(Of(window->DBGrid1)->role(), QAccessible::Table);
     EXPECT_EQ(Of(window->DBGrid1)->text(QAccessible::Name), "アルバム別");
@@ -50,12 +96,15 @@ TEST_F(CaldrinAccessible, ReadsTheWindowItsGridsAndWhatAnAddAndADeleteChanged) {
 
     TypeEntry("Anna", "冬の朝", "1", "Snow");
     Click(window->cmdTuika);
+    QApplication::processEvents();
     EXPECT_TRUE(ReadList(List("cmbAlbum(1)")).contains("冬の朝"));
+    EXPECT_EQ(Of(&List("cmbAlbum(1)"))->text(QAccessible::Value), "冬の朝");
+    EXPECT_EQ(Of(&List("cmbAlbum(3)"))->text(QAccessible::Value), "");
     EXPECT_EQ(ReadColumn(*window->DBGrid1, 4), QStringList{"Snow"});
 
-    MessageBox::SetNextAnswer(vbYes);
-    Click(window->cmdDel1);
+    ExpectDeleteAskedAloud(AnswerBox(QMessageBox::Yes, [&] { Click(window->cmdDel1); }));
     EXPECT_TRUE(ReadColumn(*window->DBGrid1, 4).isEmpty());
+    ExpectFocusBackOn(window->cmdDel1);
 }
 
 TEST_F(TrensolyAccessible, ReadsTheWindowItsGridsAndWhatAnAddAndADeleteChanged) {
@@ -63,6 +112,7 @@ TEST_F(TrensolyAccessible, ReadsTheWindowItsGridsAndWhatAnAddAndADeleteChanged) 
     folder.Open()->Execute("INSERT INTO データレコード (MD番号, 曲番, 曲名, アーチスト名) "
                            "VALUES ('9', 1, 'a', 'Ann')");
     Start();
+    ExpectAccessibilityActive();
     EXPECT_EQ(Of(window.get())->role(), QAccessible::Window);
     EXPECT_EQ(Of(window->DBGrid1)->text(QAccessible::Name), "ＭＤ別");
     EXPECT_EQ(Of(window->DBGrid2)->text(QAccessible::Name), "アーチスト別");
@@ -72,13 +122,15 @@ TEST_F(TrensolyAccessible, ReadsTheWindowItsGridsAndWhatAnAddAndADeleteChanged) 
                 {&List("cmbArtist(1)"), "Bo"},
                 {window->txtName, "Snow"}});
     Click(window->cmdTuika);
+    QApplication::processEvents();
     EXPECT_EQ(ReadList(List("cmbMD(2)")), QStringList({"10", "9"}));
     EXPECT_EQ(ReadList(List("cmbArtist(2)")), QStringList({"Ann", "Bo"}));
     EXPECT_EQ(ReadColumn(*window->DBGrid1, 3), QStringList{"Snow"});
 
-    MessageBox::SetNextAnswer(vbYes);
-    Click(window->cmdDel1);
+    ExpectDeleteAskedAloud(AnswerBox(QMessageBox::Yes, [&] { Click(window->cmdDel1); }));
     EXPECT_TRUE(ReadColumn(*window->DBGrid1, 3).isEmpty());
+    EXPECT_EQ(ReadList(List("cmbMD(2)")), QStringList{"9"});
+    ExpectFocusBackOn(window->cmdDel1);
 }
 
 } // namespace

@@ -14,6 +14,9 @@ int ShowReal(const QString& prompt, int style, const QString& title) {
                     QApplication::activeWindow());
     // Prompts carry titles, names and paths the user typed; none of it is markup.
     box.setTextFormat(Qt::PlainText);
+    // A screen reader announces an alert by its name and description.
+    box.setAccessibleName(title);
+    box.setAccessibleDescription(prompt);
     if (style == vbYesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
