@@ -23,7 +23,7 @@ using namespace bench;
 
 namespace {
 
-constexpr int kRounds = 9;
+constexpr int kRounds = 15;
 // Long enough for a client's questions about a command to arrive and be answered.
 constexpr int kSettleMs = 60;
 constexpr double kAllowedRatio = 2.0;
