@@ -161,7 +161,7 @@ TEST_F(CaldrinStartup, TheCatalogueIsBackedUpAfterStartUpAndAFailureIsToldOnce) 
     window->StartBackup();
     window->StartBackup();
     QList<MessageBox::Shown> shown;
-    QTest::qWaitFor([&] { return !(shown = MessageBox::TakeShown()).isEmpty(); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !(shown = MessageBox::TakeShown()).isEmpty(); }));
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].prompt.contains(folder.Path() + "/backup"))
         << shown[0].prompt.toStdString();
