@@ -42,15 +42,10 @@ int main(int argc, char* argv[]) {
     ToolCommandLine cli(QStringLiteral("exportcsv"), kHelp);
     const QCommandLineOption encodingOption(QStringLiteral("encoding"), {}, QStringLiteral("NAME"));
     cli.Parser().addOption(encodingOption);
-    if (const auto done = cli.Parse(argc, argv))
+    if (const auto done = cli.ParseProgramRun(argc, argv, 2, 3))
         return *done;
-    if (const auto refused = cli.ExpectArguments(cli.Arguments().size() <= 2 ? 2 : 3))
-        return *refused;
     const QStringList args = cli.Arguments();
-    const auto named = cli.ProgramNamed(args[0]);
-    if (!named)
-        return 1;
-    const Program program = *named;
+    const Program program = cli.NamedProgram();
     const auto encoding = cli.Parser().isSet(encodingOption)
                               ? EncodingNamed(cli.Parser().value(encodingOption))
                               : trackcsv::Encoding::Utf8;

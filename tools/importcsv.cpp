@@ -21,15 +21,10 @@ const QString kHelp = QStringLiteral(
 
 int main(int argc, char* argv[]) {
     ToolCommandLine cli(QStringLiteral("importcsv"), kHelp);
-    if (const auto done = cli.Parse(argc, argv))
+    if (const auto done = cli.ParseProgramRun(argc, argv, 3, 3))
         return *done;
-    if (const auto refused = cli.ExpectArguments(3))
-        return *refused;
     const QStringList args = cli.Arguments();
-    const auto named = cli.ProgramNamed(args[0]);
-    if (!named)
-        return 1;
-    const Program program = *named;
+    const Program program = cli.NamedProgram();
 
     int qtArgc = 1;
     QCoreApplication app(qtArgc, argv);

@@ -29,15 +29,10 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption count(QStringLiteral("tracks"), {}, QStringLiteral("N"));
     const QCommandLineOption import(QStringLiteral("import"), {}, QStringLiteral("TRACKS.csv"));
     cli.Parser().addOptions({demo, count, import});
-    if (const auto done = cli.Parse(argc, argv))
+    if (const auto done = cli.ParseProgramRun(argc, argv, 2, 2))
         return *done;
-    if (const auto refused = cli.ExpectArguments(2))
-        return *refused;
     const QStringList args = cli.Arguments();
-    const auto named = cli.ProgramNamed(args[0]);
-    if (!named)
-        return 1;
-    const Program program = *named;
+    const Program program = cli.NamedProgram();
     if (cli.Parser().isSet(demo) && cli.Parser().isSet(count))
         return cli.UsageError(QStringLiteral("--demo と --tracks は一緒に使えません。"));
     if (cli.Parser().isSet(import) && (cli.Parser().isSet(demo) || cli.Parser().isSet(count)))

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -73,6 +74,19 @@ std::optional<int> ToolCommandLine::ExpectArguments(qsizetype count) const {
         return UsageError(QStringLiteral("引数が足りません。"));
     if (args.size() > count)
         return UsageError(QStringLiteral("余分な引数があります: %1").arg(args[count]));
+    return std::nullopt;
+}
+
+std::optional<int> ToolCommandLine::ParseProgramRun(int argc, char* argv[], qsizetype fewest,
+                                                    qsizetype most) {
+    if (const auto done = Parse(argc, argv))
+        return done;
+    if (const auto refused = ExpectArguments(std::clamp(Arguments().size(), fewest, most)))
+        return refused;
+    const auto named = ProgramNamed(Arguments()[0]);
+    if (!named)
+        return 1;
+    program_ = *named;
     return std::nullopt;
 }
 

@@ -27,6 +27,11 @@ public:
     // Refuses too few or too many arguments; returns the exit status when it did.
     std::optional<int> ExpectArguments(qsizetype count) const;
 
+    // Parse, then between fewest and most arguments, the first of them naming the program;
+    // returns the exit status when the run is already over. The program is NamedProgram() after.
+    std::optional<int> ParseProgramRun(int argc, char* argv[], qsizetype fewest, qsizetype most);
+    Program NamedProgram() const { return program_; }
+
     // The program an argument names, "caldrin" or "trensoly"; nothing, with the mistake told,
     // when it names neither.
     std::optional<Program> ProgramNamed(const QString& name) const;
@@ -40,6 +45,7 @@ private:
     QString name_, help_;
     QCommandLineParser parser_;
     QCommandLineOption helpOption_, versionOption_;
+    Program program_ = Program::Caldrin;
 };
 
 // Appends the tracks of the CSV file to the catalogue, for importcsv and mkcatalogue --import.
