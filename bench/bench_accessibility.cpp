@@ -42,8 +42,8 @@ const ResultTable kTable({{QStringLiteral("program"), 9},
 
 using Medians = std::vector<std::pair<QString, double>>;
 
-// The accessibility bridge connects to its bus once the event loop runs.
-// A side that was not asked for it waits as long, idle, so it cannot tell too soon.
+// The accessibility bridge connects to its bus once the event loop runs. A side that was not
+// asked for it waits as long, idle, so it cannot tell too soon.
 bool AccessibilityActive() {
     QEventLoop loop;
     QTimer poll;
