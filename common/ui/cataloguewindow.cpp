@@ -22,8 +22,9 @@ CatalogueWindow::CatalogueWindow(Program program, QString programFolder, const Q
                                  const QStringList& gridFields)
     : program_(program), programFolder_(std::move(programFolder)), gridFields_(gridFields),
       splash_(std::make_unique<frmOpen>(productName)) {
-    static const bool factoryInstalled = (QAccessible::installFactory(AccessibleWindow), true);
-    Q_UNUSED(factoryInstalled);
+    static const bool factoriesInstalled = (QAccessible::installFactory(AccessibleWindow),
+                                            QAccessible::installFactory(AccessibleViewPart), true);
+    Q_UNUSED(factoriesInstalled);
     CreateControls();
 }
 

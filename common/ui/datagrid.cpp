@@ -5,7 +5,35 @@
 #include "numbertext.h"
 #include "recordset.h"
 
+#include <QAccessibleWidget>
 #include <QHeaderView>
+
+namespace {
+
+class ViewPart : public QAccessibleWidget {
+public:
+    using QAccessibleWidget::QAccessibleWidget;
+    bool isValid() const override { return false; }
+};
+
+// Asked while a view is still being built too, when it is no more than an item view and may
+// have no parent yet.
+bool InsideItemView(const QWidget* widget) {
+    for (const QWidget* above = widget->parentWidget(); above; above = above->parentWidget()) {
+        if (qobject_cast<const QAbstractItemView*>(above))
+            return true;
+        if (above->isWindow())
+            return false;
+    }
+    return false;
+}
+
+} // namespace
+
+QAccessibleInterface* AccessibleViewPart(const QString&, QObject* object) {
+    auto* widget = qobject_cast<QWidget*>(object);
+    return widget && InsideItemView(widget) ? new ViewPart(widget) : nullptr;
+}
 
 void DataControl::SetRecordset(const std::shared_ptr<Recordset>& recordset) {
     auto rows = std::dynamic_pointer_cast<Snapshot>(recordset);

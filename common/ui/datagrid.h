@@ -5,8 +5,16 @@
 #include <QTableView>
 #include <memory>
 
+class QAccessibleInterface;
 class Recordset;
 class Snapshot;
+
+// A grid or list tells assistive technology about its rows, cells and headers itself; the
+// widgets it is built from (viewports, header views, scroll bars, the corner button) are in no
+// client's tree. Left as they are, each would raise an event on every tab change that only makes
+// a screen reader ask about an object it can never reach. The interface this factory gives them
+// is not valid, so they raise none. Install it before the first view is built.
+QAccessibleInterface* AccessibleViewPart(const QString& className, QObject* object);
 
 // Holds the rows a grid shows. It keeps its own reference to the recordset it was given, so a
 // later query in the window does not change what the grid shows.
