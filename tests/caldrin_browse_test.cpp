@@ -1,6 +1,7 @@
 #include "caldrinwindow.h"
 #include "statements.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
@@ -104,6 +105,8 @@ TEST_F(CaldrinBrowse, FindShowsTheChosenTrackOnTheAlbumTab) {
     FindWindow* find = window->Find();
     ASSERT_TRUE(find && find->isVisible());
     EXPECT_EQ(find->windowTitle(), "検索");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(find->Results())->text(QAccessible::Name),
+              "検索結果");
     EXPECT_EQ(find->Results()->model()->rowCount(), 5);
     Retype(*find->Text(), "ＴＲＩＯ");
     EXPECT_EQ(find->Results()->model()->rowCount(), 1);

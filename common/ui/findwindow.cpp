@@ -51,8 +51,11 @@ FindWindow::FindWindow(QWidget* parent, const QString& catalogue, Program progra
     text_ = new QLineEdit(this);
     text_->setObjectName(QStringLiteral("txtFind"));
     text_->setPlaceholderText(QStringLiteral("曲名・アーチスト・アルバム・MD番号の一部"));
+    // Unnamed, a screen reader would announce the field and the grid by their kinds alone.
+    text_->setAccessibleName(QStringLiteral("検索語"));
     results_ = new QTableView(this);
     results_->setObjectName(QStringLiteral("grdFound"));
+    results_->setAccessibleName(QStringLiteral("検索結果"));
     model_ = new Model(index_, this);
     results_->setModel(model_);
     results_->setSelectionBehavior(QAbstractItemView::SelectRows);
