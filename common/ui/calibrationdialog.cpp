@@ -16,8 +16,6 @@ namespace report {
 
 namespace {
 
-const QString kCheckTitle = QStringLiteral("確認");
-
 double Tenths(double value) {
     return std::round(value * 10) / 10;
 }

@@ -8,8 +8,6 @@
 
 namespace {
 
-const QString kCheckTitle = QStringLiteral("確認");
-
 QString Flag(const QCheckBox& box) {
     return box.isChecked() ? QStringLiteral("Y") : QStringLiteral("N");
 }

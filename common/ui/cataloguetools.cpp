@@ -16,8 +16,6 @@
 
 namespace {
 
-const QString kCheckTitle = QStringLiteral("確認");
-
 // The calling thread gets what the machine has left over, for its processor and its disk, so
 // the user's own work never waits behind it.
 void RunInTheBackground() {

@@ -93,7 +93,7 @@ bool CatalogueWindow::Form_Load() {
     }
     // Said now, not after a whole track has been typed; browsing and printing still work.
     if (const QString problem = tracktable::WriteProblem(dbTrack->Path()); !problem.isEmpty())
-        MsgBox(problem, vbOKOnly, QStringLiteral("確認"));
+        MsgBox(problem, vbOKOnly, kCheckTitle);
     return true;
 }
 

@@ -17,7 +17,6 @@ namespace report {
 
 namespace {
 
-const QString kCheckTitle = QStringLiteral("確認");
 const QString kUnprintable = QStringLiteral("ラベルの一部が印刷できない範囲にあります");
 
 // A file name made from the label's title; a slash in an album name must not make a folder.

@@ -11,6 +11,9 @@ inline constexpr int vbNo = 7;
 inline constexpr int vbOKOnly = 0;
 inline constexpr int vbYesNo = 4;
 
+// The caption of the programs' own checks, warnings and failures.
+inline const QString kCheckTitle = QStringLiteral("確認");
+
 // Every message box of the programs goes through here.
 class MessageBox {
 public:
