@@ -112,14 +112,16 @@ int ToolCommandLine::Error(const QString& message) const {
 int ImportTracks(const ToolCommandLine& cli, Database& db, Program program,
                  const QString& csvPath) {
     QFile file(csvPath);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto unreadable = [&] {
         return cli.Error(
             QStringLiteral("%1 を読むことができません: %2").arg(csvPath, file.errorString()));
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        return unreadable();
     const QByteArray csv = file.readAll();
     // readAll gives what it got so far when a read fails; a short file must not pass for whole.
     if (file.error() != QFileDevice::NoError)
-        return cli.Error(
-            QStringLiteral("%1 を読むことができません: %2").arg(csvPath, file.errorString()));
+        return unreadable();
     qint64 added = 0;
     const QList<trackcsv::Problem> problems = trackcsv::Import(db, program, csv, &added);
     if (!problems.isEmpty()) {
