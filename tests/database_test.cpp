@@ -211,3 +211,42 @@ TEST_F(DatabaseTest, ASecondCopyWaitsForTheLockThenGivesUpWithAMessage) {
 }
 
 } // namespace
+
+// Catalogues someone else made may carry a schema that rewrites or swallows every write.
+TEST_F(DatabaseTest, AWriteThatDidNotHappenAsMeantIsReportedAndRolledBack) {
+    SetUpCatalogue();
+    AddAlbumTrack(*db, "A", "B", 1, "kept");
+    for (const char* trigger :
+         {"CREATE TRIGGER t BEFORE INSERT ON データレコード BEGIN SELECT RAISE(IGNORE); END",
+          "CREATE TRIGGER t AFTER INSERT ON データレコード BEGIN "
+          "DELETE FROM データレコード WHERE ID <> NEW.ID; END"}) {
+        db->Execute(trigger);
+        db->BeginTrans();
+        EXPECT_THROW(AddAlbumTrack(*db, "A", "B", 2, "new"), DbError) << trigger;
+        db->Rollback();
+        EXPECT_EQ(ColumnTexts(*db, "SELECT 曲名 FROM データレコード"), QStringList{"kept"});
+        db->Execute("DROP TRIGGER t");
+    }
+    db->Execute("CREATE TRIGGER t AFTER UPDATE ON データレコード BEGIN SELECT 1; END");
+    EXPECT_NE(OpenFailure(folder.File())
+                  .find("sqlite3 " + folder.File().toStdString() + " 'DROP TRIGGER \"t\";'"),
+              std::string::npos);
+}
+
+TEST_F(DatabaseTest, AStatementThatRunsOnIsInterruptedWithAMessage) {
+    SetUpCatalogue();
+    db->SetRunawayLimit(std::chrono::milliseconds(200));
+    try {
+        db->Execute("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) "
+                    "SELECT count(*) FROM c");
+        FAIL() << "not interrupted";
+    } catch (const DbError& error) {
+        EXPECT_TRUE(error.Message().contains("中断しました"));
+    }
+    // The time a caller takes between two rows is its own.
+    const auto rows = db->Prepare("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+                                  "WHERE x < 100000) SELECT x FROM c WHERE x IN (1, 100000)");
+    EXPECT_EQ(sqlite3_step(rows.get()), SQLITE_ROW);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(sqlite3_step(rows.get()), SQLITE_ROW);
+}

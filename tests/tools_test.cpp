@@ -106,3 +106,41 @@ TEST(ToolsTest, CsvGoesOutToStandardOutputOrAFileAndABadFileChangesNothing) {
     EXPECT_EQ(dir.entryList(QDir::Files),
               QStringList({"bad.csv", "copy.mdb", "demo.mdb", "sjis.csv"}));
 }
+
+// A catalogue as the sqlite3 shell makes it: untyped columns, no NOCASE, the WAL journal.
+static void Shell(const QString& file, const QString& sql) {
+    QProcess shell;
+    shell.start("sqlite3", {file, sql});
+    ASSERT_TRUE(shell.waitForFinished(10000));
+    ASSERT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+}
+
+TEST(ToolsTest, ACatalogueWithTriggersIsRefusedUntouchedAndEveryValueGoesBothWays) {
+    const CatalogueFolder folder;
+    const QDir dir(folder.Path());
+    const QString file = dir.filePath("sent.mdb");
+    Shell(file, "PRAGMA journal_mode = WAL; CREATE TABLE データレコード (ID INTEGER PRIMARY KEY "
+                "AUTOINCREMENT, アーチスト名, アルバム名, 曲番, 曲名); INSERT INTO データレコード "
+                "(アーチスト名, アルバム名, 曲番, 曲名) VALUES ('A', char(65279) || 'B', 1, ''), "
+                "('ÉTÉ', 'x', 2, '12\" remix');"
+                "CREATE TRIGGER swallow BEFORE INSERT ON データレコード BEGIN "
+                "SELECT RAISE(IGNORE); END;");
+    folder.WriteFile("more.csv", "アーチスト名,アルバム名,曲番,曲名\nA,B,3,t\n");
+    const Outcome refused = RunTool("importcsv", {"caldrin", "sent.mdb", "more.csv"}, dir.path());
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_EQ(refused.output, "");
+    EXPECT_TRUE(refused.error.contains("トリガー「swallow」")) << refused.error.toStdString();
+    EXPECT_TRUE(refused.error.contains("sqlite3 sent.mdb 'DROP TRIGGER \"swallow\";'"));
+
+    Shell(file, "DROP TRIGGER swallow");
+    const Outcome exported = RunTool("exportcsv", {"caldrin", "sent.mdb", "out.csv"}, dir.path());
+    ASSERT_EQ(exported.code, 0) << exported.error.toStdString();
+    const Outcome made =
+        RunTool("mkcatalogue", {"caldrin", "copy.mdb", "--import", "out.csv"}, dir.path());
+    EXPECT_EQ(made.output, "2 曲を追加しました。\n") << made.error.toStdString();
+    const QString again = RunTool("exportcsv", {"caldrin", "copy.mdb"}, dir.path()).output;
+    QFile out(dir.filePath("out.csv"));
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.toUtf8(), out.readAll());
+    EXPECT_TRUE(again.contains(u"A,\uFEFFB,1,\r\n")) << again.toStdString();
+}

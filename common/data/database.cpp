@@ -35,6 +35,10 @@ SqliteHandle OpenHandle(const QString& path, int flags, bool readOnly = false) {
         throw DbError(CannotOpen(path, DescribeSqliteError(rc, detail)));
     }
     sqlite3_extended_result_codes(raw, 1);
+    // A catalogue someone sent may carry a schema made to do harm: it may not write into the
+    // file's structure, nor run functions with side effects from its views and triggers.
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     // A second copy of a program waits for the other's write to finish instead of failing.
     sqlite3_busy_timeout(raw, kLockWaitMs);
     // EXTRA also syncs the folder after the journal is deleted, so a commit survives a power
@@ -55,6 +59,10 @@ QString DescribeSqliteError(int code, const QString& detail) {
         return QStringLiteral("中断された書き込みの後始末ができません。"
                               "データベースファイルとそのフォルダーに書き込める状態にしてから"
                               "開き直してください。");
+    case SQLITE_READONLY_DBMOVED:
+        return QStringLiteral("カタログのファイルが、開いている間に移動されたか別のファイルに"
+                              "置き換えられたため、書き込みを止めました。プログラムを終了し、"
+                              "カタログを元の場所に戻してから起動し直してください。");
     case SQLITE_READONLY_DIRECTORY:
     case SQLITE_CANTOPEN_ISDIR:
         return QStringLiteral("データベースのあるフォルダーに書き込むことができません。"
@@ -85,6 +93,9 @@ QString DescribeSqliteError(int code, const QString& detail) {
     case SQLITE_IOERR:
         return QStringLiteral("データベースファイルの読み書きに失敗しました。"
                               "ディスクの空き容量と状態を確かめてから、もう一度操作してください。");
+    case SQLITE_INTERRUPT:
+        return QStringLiteral("データベースの処理が終わらないため中断しました。カタログの表に"
+                              "ビューやトリガーなどが付け加えられていないか確かめてください。");
     case SQLITE_CONSTRAINT:
         return QStringLiteral("データベースの制約により保存できません (%1)。").arg(detail);
     default:
@@ -146,7 +157,26 @@ AccessFormat AccessFormatOf(const QString& path) {
 }
 
 Database::Database(SqliteHandle handle, QString path)
-    : handle_(std::move(handle)), path_(std::move(path)) {}
+    : handle_(std::move(handle)), path_(std::move(path)) {
+    sqlite3_trace_v2(handle_.get(), SQLITE_TRACE_STMT | SQLITE_TRACE_ROW, &Database::Traced, this);
+    sqlite3_progress_handler(handle_.get(), 10000, &Database::Progress, this);
+}
+
+int Database::Traced(unsigned, void* self, void*, void*) {
+    static_cast<Database*>(self)->stepStarted_ = true;
+    return 0;
+}
+
+int Database::Progress(void* self) {
+    auto& db = *static_cast<Database*>(self);
+    const auto now = std::chrono::steady_clock::now();
+    if (db.stepStarted_) {
+        db.stepStarted_ = false;
+        db.runningSince_ = now;
+        return 0;
+    }
+    return now - db.runningSince_ > db.runawayLimit_ ? 1 : 0;
+}
 
 std::unique_ptr<Database> Database::OpenDatabase(const QString& path, Access access) {
     // SQLite would happily open a folder or a missing path read-only; say what is wrong instead.
@@ -228,6 +258,21 @@ void Database::RunToEnd(sqlite3_stmt* stmt) const {
     }
     if (rc != SQLITE_DONE)
         Fail(rc);
+}
+
+void Database::WriteOneRow(sqlite3_stmt* stmt) const {
+    const sqlite3_int64 before = sqlite3_total_changes64(Handle());
+    RunToEnd(stmt);
+    const int changed = sqlite3_changes(Handle());
+    // The total counts what triggers changed besides; the rows the statement itself changed are
+    // in the count of changes.
+    if (changed == 1 && sqlite3_total_changes64(Handle()) - before == 1)
+        return;
+    throw DbError(QStringLiteral("データベース %1 への書き込みが、思ったとおりに行われません"
+                                 "でした (%2 行が変わるはずが %3 行)。何も保存していません。")
+                      .arg(path_)
+                      .arg(1)
+                      .arg(sqlite3_total_changes64(Handle()) - before));
 }
 
 std::shared_ptr<Recordset> Database::OpenRecordset(const QString& source, RecordsetType type) {

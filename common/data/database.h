@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <chrono>
 #include <map>
 #include <memory>
 
@@ -41,6 +42,12 @@ public:
     StatementHandle Prepare(const QString& sql) const;
     // Steps a prepared statement to its end, its rows unread.
     void RunToEnd(sqlite3_stmt* stmt) const;
+    // Runs a write meant to change exactly one row, and throws unless it did, and nothing else
+    // changed with it: a write that did not happen is never taken for done.
+    void WriteOneRow(sqlite3_stmt* stmt) const;
+    // Nothing the programs send runs for more than a moment without giving a row; longer than
+    // this, and the statement is interrupted with a message instead of hanging the window.
+    void SetRunawayLimit(std::chrono::milliseconds limit) { runawayLimit_ = limit; }
     [[noreturn]] void Fail(int code) const;
 
     struct Column {
@@ -54,10 +61,17 @@ public:
 
 private:
     Database(SqliteHandle handle, QString path);
+    static int Traced(unsigned event, void* self, void*, void*);
+    static int Progress(void* self);
 
     SqliteHandle handle_;
     QString path_;
     std::map<QString, QList<Column>> tableColumns_;
+    std::chrono::milliseconds runawayLimit_ = std::chrono::seconds(10);
+    // Set when a statement starts or gives a row; the clock then starts at the engine's next
+    // report of progress, so the time the caller spends between two rows is never counted.
+    bool stepStarted_ = true;
+    std::chrono::steady_clock::time_point runningSince_;
 };
 
 // The user-facing text for a SQLite result code: what is wrong and what the user can do.

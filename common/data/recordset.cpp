@@ -4,6 +4,8 @@
 #include "database.h"
 #include "numbertext.h"
 
+#include <cstring>
+
 QVariant ColumnValue(sqlite3_stmt* stmt, int column) {
     switch (sqlite3_column_type(stmt, column)) {
     case SQLITE_INTEGER:
@@ -16,9 +18,18 @@ QVariant ColumnValue(sqlite3_stmt* stmt, int column) {
         return QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, column)),
                           sqlite3_column_bytes(stmt, column));
     default:
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
-                                 sqlite3_column_bytes(stmt, column));
+        return StoredText(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
+                          sqlite3_column_bytes(stmt, column));
     }
+}
+
+QString StoredText(const char* utf8, qsizetype size) {
+    // QString::fromUtf8 takes a leading U+FEFF for the marker of a file and drops it; in a name
+    // it is a character of the name, and without it the name no longer finds its tracks.
+    static constexpr char kMark[] = "\xEF\xBB\xBF";
+    if (size >= 3 && std::memcmp(utf8, kMark, 3) == 0)
+        return QChar(0xFEFF) + StoredText(utf8 + 3, size - 3);
+    return QString::fromUtf8(utf8, size);
 }
 
 namespace {
@@ -317,7 +328,7 @@ void Dynaset::Insert() {
     StatementHandle stmt = db_.Prepare(sql);
     for (int i = 0; i < values.size(); ++i)
         Bind(stmt.get(), i + 1, values[i]);
-    db_.RunToEnd(stmt.get());
+    db_.WriteOneRow(stmt.get());
 }
 
 void Dynaset::Rewrite() {
@@ -337,10 +348,8 @@ void Dynaset::Rewrite() {
     for (int i = 0; i < values.size(); ++i)
         Bind(stmt.get(), i + 1, values[i]);
     sqlite3_bind_int64(stmt.get(), int(values.size()) + 1, *current_);
-    db_.RunToEnd(stmt.get());
     // The row may have gone since it was found: then nothing was written, and the caller hears so.
-    if (sqlite3_changes(db_.Handle()) != 1)
-        NoCurrentRecord();
+    db_.WriteOneRow(stmt.get());
 }
 
 void Dynaset::Delete() {
@@ -350,9 +359,6 @@ void Dynaset::Delete() {
         db_.Prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
                         .arg(Identifier(table_), Identifier(columns_[keyColumn_])));
     sqlite3_bind_int64(stmt.get(), 1, *current_);
-    db_.RunToEnd(stmt.get());
-    const bool deleted = sqlite3_changes(db_.Handle()) == 1;
     current_.reset();
-    if (!deleted)
-        NoCurrentRecord();
+    db_.WriteOneRow(stmt.get());
 }

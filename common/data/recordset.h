@@ -12,6 +12,8 @@ struct sqlite3_stmt;
 
 // The value of a column of the statement's current row: integer, real, text, Null or bytes.
 QVariant ColumnValue(sqlite3_stmt* stmt, int column);
+// A stored text as it is, a byte order mark at its start included.
+QString StoredText(const char* utf8, qsizetype size);
 
 // One column of the current row of a recordset.
 class Field {

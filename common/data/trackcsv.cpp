@@ -50,7 +50,9 @@ QStringList Check(const Record& record, qsizetype width, const QStringList& colu
     for (qsizetype i = 0; i < columns.size(); ++i) {
         const QString& value = record.fields[at[i]];
         track.values << value;
-        if (value.isEmpty())
+        // An empty text is what the export writes for a track whose title or name is empty,
+        // as catalogues from elsewhere hold them; only the number cannot be done without.
+        if (value.isEmpty() && columns[i] == kNumber)
             reasons << QStringLiteral("「%1」が空です。全て入力して下さい。").arg(columns[i]);
         else if (HasNul(value))
             reasons << QStringLiteral("「%1」に NUL 文字は使用出来ません。").arg(columns[i]);
@@ -121,7 +123,7 @@ void Insert(Database& db, Program program, const QList<Track>& tracks) {
                 if (rc != SQLITE_OK)
                     db.Fail(rc);
             }
-            db.RunToEnd(stmt);
+            db.WriteOneRow(stmt);
             sqlite3_reset(stmt);
         }
         db.CommitTrans();

@@ -1,6 +1,7 @@
 #include "tracktable.h"
 
 #include "columnname.h"
+#include "numbertext.h"
 #include "recordset.h"
 
 #include <QDir>
@@ -115,6 +116,36 @@ QString OldCatalogueAdvice(const QString& path, Program program, AccessFormat fo
              kept, ForShell(path), ForShell(kept), charset, kTable, ProgramName(program));
 }
 
+// A trigger rewrites what the programs write: it can drop an added track without a word or
+// delete every other one. Such a file is refused before anything is written, as an old one is.
+void RefuseTriggers(Database& db) {
+    const StatementHandle triggers = db.Prepare(QStringLiteral(
+        "SELECT name FROM sqlite_schema WHERE type = 'trigger' AND tbl_name = ? COLLATE NOCASE "
+        "ORDER BY name"));
+    const QByteArray table = kTable.toUtf8();
+    sqlite3_bind_text(triggers.get(), 1, table.constData(), int(table.size()), SQLITE_STATIC);
+    QStringList names, commands;
+    int rc;
+    while ((rc = sqlite3_step(triggers.get())) == SQLITE_ROW) {
+        const QString name = ValueToText(ColumnValue(triggers.get(), 0));
+        names << QStringLiteral("「%1」").arg(name);
+        commands << QStringLiteral("  sqlite3 %1 %2")
+                        .arg(ForShell(db.Path()),
+                             ForShell(QStringLiteral("DROP TRIGGER \"%1\";")
+                                          .arg(QString(name).replace("\"", "\"\""))));
+    }
+    if (rc != SQLITE_DONE)
+        db.Fail(rc);
+    if (names.isEmpty())
+        return;
+    throw DbError(CannotOpen(
+        db.Path(), QStringLiteral("表「%1」にトリガー%2があります。トリガーは曲の追加・変更・削除を"
+                                  "書き換えるため、このカタログには書き込めません。\n"
+                                  "ファイルのコピーを取ってから、次のコマンドでトリガーを削除し、"
+                                  "起動し直してください:\n%3")
+                       .arg(kTable, names.join(QString()), commands.join(QLatin1Char('\n')))));
+}
+
 } // namespace
 
 QString ProgramName(Program program) {
@@ -143,6 +174,8 @@ std::unique_ptr<Database> OpenCatalogue(const QString& path, Program program,
         throw DbError(OldCatalogueAdvice(path, program, format));
     auto db = Database::OpenDatabase(path, access);
     CheckTrackTable(*db, program);
+    if (access == Database::Access::ReadWrite)
+        RefuseTriggers(*db);
     return db;
 }
 
