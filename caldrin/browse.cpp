@@ -57,7 +57,7 @@ bool frmCaldrin::ShowFoundTrack(const QStringList& row) {
     SSTab1->SetTab(1);
     if (!cmbAlbum[1]->Pick(album))
         return false;
-    if (cmbartist[1]->Text().compare(artist, Qt::CaseInsensitive) != 0 &&
+    if (!SameGroup(QStringLiteral("アーチスト名"), cmbartist[1]->Text(), artist) &&
         !cmbartist[1]->Pick(artist))
         return false;
     return SelectGridRow(*DBGrid1, row[0]);

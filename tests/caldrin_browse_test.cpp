@@ -137,4 +137,32 @@ TEST_F(CaldrinBrowse, FindShowsTheChosenTrackOnTheAlbumTab) {
     EXPECT_TRUE(Prompts().isEmpty());
 }
 
+// Names the catalogue files apart are told apart, and a text across two fields finds nothing.
+TEST_F(CaldrinBrowse, FindTellsTracksApartAsTheCatalogueGroupsThem) {
+    MakeCatalogue();
+    {
+        const auto db = folder.Open();
+        AddAlbumTrack(*db, "ÉTÉ", "Album X", 1, "first");
+        AddAlbumTrack(*db, "été", "Album X", 2, "second");
+    }
+    Start();
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    FindWindow* find = window->Find();
+    ASSERT_NE(find, nullptr);
+    Retype(*find->Text(), "trio夏");
+    EXPECT_EQ(find->Results()->model()->rowCount(), 0);
+    Retype(*find->Text(), "second");
+    QTest::keyClick(find->Text(), Qt::Key_Return);
+    EXPECT_EQ(Text("cmbartist(1)"), "été");
+    EXPECT_EQ(window->DBGrid1->Columns(4).Value(), "second");
+    EXPECT_FALSE(find->findChild<QLabel*>()->text().contains("表示できません"));
+
+    // Coming back to the window by any way, not only Ctrl+F, shows what another copy added.
+    AddAlbumTrack(*folder.Open(), "Anna", "Blue Harbor", 4, "Snow");
+    QApplication::setActiveWindow(window.get());
+    QApplication::setActiveWindow(find);
+    Retype(*find->Text(), "snow");
+    EXPECT_EQ(find->Results()->model()->rowCount(), 1);
+}
+
 } // namespace

@@ -217,6 +217,8 @@ TEST_F(Trensoly, FaultsOfTheFileAndOfTypingAreSurvived) {
 TEST_F(Trensoly, FindShowsADoubleClickedTrackOnTheDiscTab) {
     MakeCatalogue();
     Start();
+    GoToTab(3);
+    Retype(List("cmbMD(1)"), "99");
     GoToTab(2);
     QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
     FindWindow* find = window->Find();
@@ -234,10 +236,15 @@ TEST_F(Trensoly, FindShowsADoubleClickedTrackOnTheDiscTab) {
 
     EXPECT_EQ(window->SSTab1->Tab(), 1);
     EXPECT_EQ(window->PrevTab, 2);
-    EXPECT_EQ(Text("cmbMD(1)"), "9");
+    // Picked in the disc tab's own list; the entry tab keeps what the user typed there.
+    EXPECT_EQ(Text("cmbMD(2)"), "9");
+    EXPECT_EQ(Text("cmbMD(1)"), "99");
     EXPECT_EQ(window->SqlText, statements::trensoly::TracksOfDisc("9"));
     EXPECT_EQ(window->DBGrid1->Columns(3).Value(), "a");
     EXPECT_TRUE(Printable());
+    GoToTab(2);
+    GoToTab(1);
+    EXPECT_EQ(window->SqlText, statements::trensoly::TracksOfDisc("9"));
 }
 
 } // namespace

@@ -24,11 +24,12 @@ void frmTrensoly::cmbArtist_Click(int Index) {
     BindArtist(cmbArtist[Index]->Text());
 }
 
-// On the disc tab, its disc picked; the tab is entered first, as its own refresh would otherwise
-// replace the picked disc's tracks.
+// On the disc tab, its disc picked in that tab's own list, the entry tab left as the user left
+// it; the tab is entered first, as its own refresh would otherwise replace the picked disc's
+// tracks.
 bool frmTrensoly::ShowFoundTrack(const QStringList& row) {
     SSTab1->SetTab(1);
-    return cmbMD[1]->Pick(row[1]) && SelectGridRow(*DBGrid1, row[0]);
+    return cmbMD[2]->Pick(row[1]) && SelectGridRow(*DBGrid1, row[0]);
 }
 
 void frmTrensoly::SSTab1_Click(int PreviousTab) {

@@ -8,9 +8,9 @@
 
 namespace {
 
-// The catalogue's text columns compare as SQLite's NOCASE does: the UTF-8 bytes, with only the
-// ASCII letters folded. A list sorted any other way would put an added name elsewhere than the
-// statement does.
+// SQLite compares text by its UTF-8 bytes; NOCASE folds the ASCII letters alone. A list sorted
+// any other way than the column's own collation would put an added name elsewhere than the
+// statement does, or take two groups for one.
 char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
 }
@@ -20,20 +20,25 @@ QByteArray LowerAscii(QByteArray text) {
     return text;
 }
 
-int CompareNoCase(const QByteArray& a, const QByteArray& b) {
+int CompareBytes(const QByteArray& a, const QByteArray& b, bool foldAscii) {
     const qsizetype common = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < common; ++i) {
-        const auto x = uchar(LowerAscii(a[i])), y = uchar(LowerAscii(b[i]));
+        const auto x = uchar(foldAscii ? LowerAscii(a[i]) : a[i]);
+        const auto y = uchar(foldAscii ? LowerAscii(b[i]) : b[i]);
         if (x != y)
             return x < y ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
 
-QStringList FirstColumn(Recordset& rows) {
+// A number, Null or bytes sorts apart from every text, where no text comparison can put it.
+QStringList FirstColumn(Recordset& rows, bool& allText) {
     QStringList values;
-    for (; !rows.Eof(); rows.MoveNext())
+    allText = true;
+    for (; !rows.Eof(); rows.MoveNext()) {
+        allText = allText && rows.Fields(0).Value().typeId() == QMetaType::QString;
         values << rows.Fields(0).Text();
+    }
     return values;
 }
 
@@ -60,16 +65,44 @@ FullLists::FullLists(Database& db, Program program) : db_(db) {
                   {AllArtists(), artist, false, {}}};
     } else {
         const QString disc = QStringLiteral("MD番号");
+        // Without a disc order saved, the statement has none either and goes up.
         lists_ = {{trensoly::AllDiscs(QStringLiteral("ASC")), disc, false, {}},
                   {trensoly::AllDiscs(QStringLiteral("DESC")), disc, true, {}},
+                  {trensoly::AllDiscs(QString()), disc, false, {}},
                   {AllArtists(), artist, false, {}}};
     }
 }
 
 void FullLists::SetKeeping(bool keeping) {
     keeping_ = keeping;
-    for (List& list : lists_)
+    for (List& list : lists_) {
         list.rows.reset();
+        list.unmodelled = false;
+    }
+}
+
+FullLists::Collation FullLists::CollationOf(const QString& column) {
+    if (const auto known = collations_.find(column); known != collations_.end())
+        return known->second;
+    const char* collation = nullptr;
+    const int rc = sqlite3_table_column_metadata(
+        db_.Handle(), "main", tracktable::kTable.toUtf8().constData(), column.toUtf8().constData(),
+        nullptr, &collation, nullptr, nullptr, nullptr);
+    const QByteArray name = rc == SQLITE_OK && collation ? QByteArray(collation).toUpper() : "";
+    const Collation kind = name == "BINARY"   ? Collation::Binary
+                           : name == "NOCASE" ? Collation::NoCase
+                                              : Collation::Unknown;
+    return collations_[column] = kind;
+}
+
+int FullLists::Compare(const QString& column, const QByteArray& a, const QByteArray& b) {
+    return CompareBytes(a, b, CollationOf(column) == Collation::NoCase);
+}
+
+bool FullLists::SameGroup(const QString& column, const QString& a, const QString& b) {
+    if (CollationOf(column) == Collation::Unknown)
+        return a == b;
+    return Compare(column, a.toUtf8(), b.toUtf8()) == 0;
 }
 
 qint64 FullLists::DataVersion() {
@@ -87,15 +120,23 @@ qint64 FullLists::DataVersion() {
 std::optional<FullLists::Rows> FullLists::Kept(const QString& sql) {
     const auto list =
         std::find_if(lists_.begin(), lists_.end(), [&](const List& l) { return l.sql == sql; });
-    if (!keeping_ || list == lists_.end())
+    if (!keeping_ || list == lists_.end() || list->unmodelled ||
+        CollationOf(list->column) == Collation::Unknown)
         return std::nullopt;
     if (const qint64 version = DataVersion(); version != dataVersion_) {
         for (List& each : lists_)
             each.rows.reset();
         dataVersion_ = version;
     }
-    if (!list->rows)
-        list->rows = FirstColumn(*db_.OpenSnapshot(sql));
+    if (!list->rows) {
+        bool allText = false;
+        QStringList values = FirstColumn(*db_.OpenSnapshot(sql), allText);
+        if (!allText) {
+            list->unmodelled = true;
+            return Rows{list->column, values};
+        }
+        list->rows = std::move(values);
+    }
     return Rows{list->column, *list->rows};
 }
 
@@ -123,7 +164,7 @@ void FullLists::UpdateAll(const QStringList& columns, const QList<QVariant>& bef
                 continue;
             const QByteArray name = values->at(column).toString().toUtf8();
             // A change within one group needs one look at it.
-            if (names.isEmpty() || CompareNoCase(names.first(), name) != 0)
+            if (names.isEmpty() || Compare(list.column, names.first(), name) != 0)
                 names << name;
         }
         for (const QByteArray& name : names) {
@@ -134,7 +175,9 @@ void FullLists::UpdateAll(const QStringList& columns, const QList<QVariant>& bef
                 list.rows.reset();
                 break;
             }
-            const auto key = std::pair(LookupSql(list.column, list.descending), LowerAscii(name));
+            const bool folded = CollationOf(list.column) == Collation::NoCase;
+            const auto key = std::pair(LookupSql(list.column, list.descending),
+                                       folded ? LowerAscii(name) : name);
             auto known = grouped.find(key);
             if (known == grouped.end())
                 known = grouped.emplace(key, GroupedAs(list, QString::fromUtf8(name))).first;
@@ -165,12 +208,13 @@ void FullLists::Update(List& list, const QByteArray& key, const std::optional<QS
     // Read through the const list: a list left as it was stays shared with the lists that
     // show it, and sharing is what makes refilling them cost nothing.
     const QStringList& rows = *list.rows;
+    const bool folded = CollationOf(list.column) == Collation::NoCase;
     const auto before = [&](const QString& entry, const QByteArray& wanted) {
-        const int order = CompareNoCase(entry.toUtf8(), wanted);
+        const int order = CompareBytes(entry.toUtf8(), wanted, folded);
         return list.descending ? order > 0 : order < 0;
     };
     const auto at = std::lower_bound(rows.cbegin(), rows.cend(), key, before);
-    const bool listed = at != rows.cend() && CompareNoCase(at->toUtf8(), key) == 0;
+    const bool listed = at != rows.cend() && CompareBytes(at->toUtf8(), key, folded) == 0;
     const qsizetype index = at - rows.cbegin();
     if (!grouped) {
         if (listed)

@@ -34,12 +34,21 @@ public:
     void Written(const QStringList& columns, const QList<QVariant>& before,
                  const QList<QVariant>& after);
 
+    // Whether the catalogue files a and b under one group of the column, by the collation the
+    // column really has.
+    bool SameGroup(const QString& column, const QString& a, const QString& b);
+
+    // How a column's collation orders names, where it can be told outside SQLite.
+    enum class Collation { Binary, NoCase, Unknown };
+
 private:
     struct List {
         QString sql;
         QString column;
         bool descending;
         std::optional<QStringList> rows;
+        // Read in full every time: the column's values do not sort as names we can model.
+        bool unmodelled = false;
     };
 
     qint64 DataVersion();
@@ -49,6 +58,8 @@ private:
     // out when it has no tracks left.
     void Update(List& list, const QByteArray& key, const std::optional<QString>& grouped);
     std::optional<QString> GroupedAs(const List& list, const QString& name);
+    Collation CollationOf(const QString& column);
+    int Compare(const QString& column, const QByteArray& a, const QByteArray& b);
 
     Database& db_;
     QList<List> lists_;
@@ -56,6 +67,7 @@ private:
     // each list.
     std::map<QString, StatementHandle> lookups_;
     StatementHandle versionQuery_;
+    std::map<QString, Collation> collations_;
     bool keeping_ = true;
     qint64 dataVersion_ = -1;
 };

@@ -166,6 +166,10 @@ protected:
     // lists do not hold it (another copy changed the catalogue).
     virtual bool ShowFoundTrack(const QStringList& row) = 0;
     static bool SelectGridRow(DataGrid& grid, const QString& id);
+    // Whether the catalogue files the two names under one group of the column.
+    bool SameGroup(const QString& column, const QString& a, const QString& b) const {
+        return fullLists_->SameGroup(column, a, b);
+    }
 
     // Grid commands.
     static bool GridHasRow(const DataGrid& grid);
