@@ -5,10 +5,11 @@ void frmCaldrin::cmdSave_Click() {
         SSTab1->SetTab(0);
 }
 
-void frmCaldrin::cmdPrint1_Click(int) {
-    PrintLabel(report::Label::Md);
+// Each tab's pair prints what that tab's grid shows.
+void frmCaldrin::cmdPrint1_Click(int Index) {
+    PrintLabel(report::Label::Md, Index == 0 ? *Data1 : *Data2);
 }
 
-void frmCaldrin::cmdPrint2_Click(int) {
-    PrintLabel(report::Label::Cassette);
+void frmCaldrin::cmdPrint2_Click(int Index) {
+    PrintLabel(report::Label::Cassette, Index == 0 ? *Data1 : *Data2);
 }

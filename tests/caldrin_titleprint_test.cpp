@@ -169,4 +169,24 @@ TEST_F(CaldrinTitlePrint, TheLabelReadsTheWindowsCatalogueWhereverTheProgramStar
         preview->close();
 }
 
+// After a delete the window's last statement is a list's; each pair prints what its grid shows.
+TEST_F(CaldrinTitlePrint, EachPairPrintsWhatItsGridShows) {
+    PickOnTab(2, "cmbartist(2)", "森 健");
+    PickOnTab(2, "cmbAlbum(2)", "夏の午後");
+    MessageBox::SetNextAnswer(vbYes);
+    Click(window->cmdDel2);
+    ASSERT_EQ(Titles(*window->DBGrid2), QStringList{"花火"});
+    Prompts();
+    Click(window->cmdPrint2[1]);
+    ASSERT_EQ(Previews().size(), 1);
+    EXPECT_EQ(Previews()[0]->printer()->docName(), "夏の午後 カセットラベル");
+    Previews()[0]->close();
+    MessageBox::SetNextAnswer(vbYes);
+    Click(window->cmdDel2);
+    Prompts();
+    Click(window->cmdPrint1[1]);
+    EXPECT_TRUE(Previews().isEmpty());
+    EXPECT_EQ(Prompts(), QStringList{"印刷する曲がありません。"});
+}
+
 } // namespace

@@ -3,6 +3,8 @@
 #include "windowtest.h"
 
 #include <QGroupBox>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QTableView>
 
 namespace {
@@ -245,6 +247,31 @@ TEST_F(Trensoly, FindShowsADoubleClickedTrackOnTheDiscTab) {
     GoToTab(2);
     GoToTab(1);
     EXPECT_EQ(window->SqlText, statements::trensoly::TracksOfDisc("9"));
+}
+
+// After a delete the window's last statement is a list's; the label is still of the tracks the
+// disc tab shows, or of none.
+TEST_F(Trensoly, PrintingPrintsWhatTheDiscTabShows) {
+    MakeCatalogue();
+    Start();
+    PickOnTab(1, "cmbMD(2)", "9");
+    const auto printedDoc = [&] {
+        Click(window->cmdPrint1);
+        const auto previews = window->findChildren<QPrintPreviewDialog*>();
+        const QString name = previews.isEmpty() ? QString() : previews[0]->printer()->docName();
+        for (auto* preview : previews)
+            delete preview;
+        return name;
+    };
+    MessageBox::SetNextAnswer(vbYes);
+    Click(window->cmdDel1);
+    ASSERT_EQ(window->DBGrid1->RowCount(), 1);
+    EXPECT_EQ(printedDoc(), "9 MD ラベル");
+    MessageBox::SetNextAnswer(vbYes);
+    Click(window->cmdDel1);
+    Prompts();
+    EXPECT_EQ(printedDoc(), "");
+    EXPECT_EQ(Prompts(), QStringList{"印刷する曲がありません。"});
 }
 
 } // namespace

@@ -11,9 +11,9 @@ void frmTrensoly::cmdSave_Click() {
 }
 
 void frmTrensoly::cmdPrint1_Click() {
-    PrintLabel(report::Label::Md);
+    PrintLabel(report::Label::Md, *Data1);
 }
 
 void frmTrensoly::cmdPrint2_Click() {
-    PrintLabel(report::Label::Cassette);
+    PrintLabel(report::Label::Cassette, *Data1);
 }

@@ -130,7 +130,7 @@ void Recordset::Delete() {
     ReadOnly();
 }
 
-Snapshot::Snapshot(Database& db, const QString& sql) {
+Snapshot::Snapshot(Database& db, const QString& sql) : sql_(sql) {
     StatementHandle stmt = db.Prepare(sql);
     const int width = sqlite3_column_count(stmt.get());
     for (int i = 0; i < width; ++i)

@@ -80,10 +80,13 @@ public:
     QVariant Value(int column) const override;
     // Any row by number, for a grid that shows them all.
     QVariant ValueAt(qint64 row, int column) const;
+    // The statement the rows came from.
+    const QString& Sql() const { return sql_; }
 
 private:
     qint64 RowCount() const;
 
+    QString sql_;
     std::vector<QVariant> cells_;
     qint64 position_ = 0;
 };

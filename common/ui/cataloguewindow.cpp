@@ -180,7 +180,15 @@ void CatalogueWindow::RefillPair(const QString& sql, ComboBox& entry, ComboBox& 
     browsing.SetText(SavedText2);
 }
 
-void CatalogueWindow::PrintLabel(report::Label label) {
+void CatalogueWindow::PrintLabel(report::Label label, const DataControl& shown) {
+    // The grid's own statement, not the last one the window ran: after a delete or a save that
+    // is a list's, and its label would be of something else than the user sees. A grid that
+    // shows nothing has nothing to print.
+    const std::shared_ptr<Snapshot>& rows = shown.Rows();
+    if (!rows || rows->RecordCount() == 0) {
+        MsgBox(report::kNothingToPrint, vbOKOnly, kCheckTitle);
+        return;
+    }
     // The label reads the catalogue this window has open, wherever the program was started.
-    report::PrintLabel(this, program_, label, dbTrack->Path(), SqlText);
+    report::PrintLabel(this, program_, label, dbTrack->Path(), rows->Sql());
 }

@@ -193,7 +193,8 @@ protected:
     void PrepareNextTrack();
     void SetAddMode();
 
-    void PrintLabel(report::Label label);
+    // The label of the tracks the grid of the data control shows, read anew from the catalogue.
+    void PrintLabel(report::Label label, const DataControl& shown);
 
 private:
     // The window closed from its title bar: the catalogue is released and the program ends.

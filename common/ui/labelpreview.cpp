@@ -103,7 +103,7 @@ void PrintLabel(QWidget* parent, Program program, Label label, const QString& ca
         return;
     }
     if (rows->RecordCount() == 0) {
-        MsgBox(QStringLiteral("印刷する曲がありません。"), vbOKOnly, kCheckTitle);
+        MsgBox(kNothingToPrint, vbOKOnly, kCheckTitle);
         return;
     }
     (new LabelPreview(parent, program, label, std::move(rows)))->show();

@@ -4,7 +4,11 @@
 
 class QWidget;
 
+#include <QString>
+
 namespace report {
+
+inline const QString kNothingToPrint = QStringLiteral("印刷する曲がありません。");
 
 // Puts a new label for the rows of sql before the user in a preview window, from which it can be
 // printed or saved as PDF. A query without rows or a catalogue that cannot be read is told in a
