@@ -165,4 +165,30 @@ TEST_F(CaldrinBrowse, FindTellsTracksApartAsTheCatalogueGroupsThem) {
     EXPECT_EQ(find->Results()->model()->rowCount(), 1);
 }
 
+// A name another tool stored with a NUL in it is reached like any other.
+TEST_F(CaldrinBrowse, ANameHoldingANulIsBrowsedCorrectedPrintedAndDeleted) {
+    MakeCatalogue();
+    folder.Open()->Execute("INSERT INTO データレコード (アーチスト名, アルバム名, 曲番, 曲名) "
+                           "VALUES ('Anna', 'A' || char(0) || 'B', 1, 'zero')");
+    Start();
+    const QString album = QString::fromUtf8("A\0B", 3);
+    PickOnTab(1, "cmbAlbum(1)", album);
+    EXPECT_TRUE(Prompts().isEmpty());
+    ASSERT_EQ(Titles(*window->DBGrid1), QStringList{"zero"});
+    Click(window->cmdPrint1[0]);
+    EXPECT_TRUE(Prompts().isEmpty());
+    for (QWidget* preview : QApplication::topLevelWidgets())
+        if (preview->inherits("QPrintPreviewDialog"))
+            preview->close();
+    Click(window->cmdEdit1);
+    Retype(*window->txtName, "one");
+    Click(window->cmdUpdate);
+    EXPECT_TRUE(Prompts().isEmpty());
+    EXPECT_EQ(Titles(*window->DBGrid1), QStringList{"one"});
+    MessageBox::SetNextAnswer(vbYes);
+    Click(window->cmdDel1);
+    EXPECT_EQ(Prompts(), QStringList{"削除してもよろしいですか？"});
+    EXPECT_FALSE(StoredTitles().contains("one"));
+}
+
 } // namespace

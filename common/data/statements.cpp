@@ -4,7 +4,10 @@ namespace statements {
 
 QString Quoted(const QString& value) {
     QString doubled = value;
-    return doubled.replace(QLatin1Char('\''), QLatin1String("''"));
+    doubled.replace(QLatin1Char('\''), QLatin1String("''"));
+    // SQLite reads a statement only up to its first NUL; one inside a name goes in as char(0),
+    // joined to the rest of the literal.
+    return doubled.replace(QChar(0), QLatin1String("'||char(0)||'"));
 }
 
 QString Table() {

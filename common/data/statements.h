@@ -3,8 +3,8 @@
 #include <QString>
 
 // Every statement the programs send to the track table. A value spliced between single quotes
-// has each of its quotes doubled, so no typed text can end the literal early or change the
-// statement; a value without a quote goes in unchanged.
+// has each of its quotes doubled and each NUL joined in as char(0), so no text can end the
+// literal early or change the statement; a value without either goes in unchanged.
 namespace statements {
 
 QString Quoted(const QString& value);

@@ -130,7 +130,9 @@ bool CatalogueWindow::EntryChecksPass(const QStringList& filled, const QStringLi
         return Refused(QStringLiteral("全て入力して下さい。"));
     if (std::any_of(spliced.begin(), spliced.end(), HasQuote))
         return Refused(QStringLiteral("ｼﾝｸﾞﾙｺｰﾃｰｼｮﾝは使用出来ません。"));
-    if (std::any_of(spliced.begin(), spliced.end(), HasNul))
+    // A name another tool stored with a NUL is spliced safely and may stay as it is when one of
+    // its tracks is corrected; only a new track may not bring one in.
+    if (cmdTuika->isEnabled() && std::any_of(spliced.begin(), spliced.end(), HasNul))
         return Refused(QStringLiteral("名前に NUL 文字は使用出来ません。"));
     if (!ParseNumber(txtNo->text()))
         return Refused(QStringLiteral("曲番は数字しか使用出来ません。"));
