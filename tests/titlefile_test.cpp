@@ -212,14 +212,22 @@ TEST_F(TitleFileTest, FailedSaveReportsTheFileAndKeepsTheOldOne) {
     EXPECT_EQ(contents(), "\"NEW\"\r\n");
 }
 
+// The user's own files, whatever their names, stay; only what a killed save left goes.
 TEST_F(TitleFileTest, SavingRemovesOnlyLeftoversOfAnEarlierSave) {
-    const QStringList kept = {"TITLE.TXT", "TITLE.TXT.Folder", "TITLE.TXT.aBc1eF",
+    const QStringList kept = {".TITLE.TXT.mdcat-save-Folder",
+                              ".TITLE.TXT.mdcat-save-link12",
+                              "TITLE.TXT",
+                              "TITLE.TXT.backup",
+                              "TITLE.TXT.oldold",
                               "TITLE.TXTxaBcDeF"};
-    for (const QString& name : {kept[2], kept[3], QString("TITLE.TXT.aBcDeF")})
+    for (const QString& name : {kept[3], kept[4], kept[5], QString(".TITLE.TXT.mdcat-save-aB3dEf")})
         QFile(path(name)).open(QIODevice::WriteOnly);
-    QDir(dir_.path()).mkdir(kept[1]);
+    QFile::link(path(kept[3]), path(kept[1]));
+    QDir(dir_.path()).mkdir(kept[0]);
     save({"X"});
-    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
+    EXPECT_EQ(QDir(dir_.path())
+                  .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                             QDir::Name),
               kept);
 }
 

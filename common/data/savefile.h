@@ -5,8 +5,12 @@
 
 // Writes a whole file so that a failure at any step, a full disk included, keeps the old file
 // byte for byte and leaves no temporary beside it. Returns the reason of a failure, or nothing.
-// QSaveFile::commit() alone would not do: it ignores a failed sync, and a failed final flush when
-// the file is buffered, and would put a short file in place of the old one.
+// The new file is written under a hidden name beside the target, ".NAME.mdcat-save-" and six
+// letters, which no person would give a file of his own, and then takes the target's name.
 enum class InPlace { Never, WhenTheFolderIsLocked };
 QString SaveWholeFile(const QString& path, const QByteArray& data,
                       InPlace inPlace = InPlace::Never);
+
+// Removes what a save of path killed half way left: regular files of this user under the
+// temporary's name, and nothing else.
+void RemoveSaveLeftovers(const QString& path);

@@ -108,19 +108,6 @@ QString describeFirstUnencodable(const QString& text) {
     return {};
 }
 
-// A save killed half way leaves its temporary file, named after the target and six random
-// letters, unless the system could give it no name at all.
-void removeLeftovers(const QString& path) {
-    const QFileInfo target(path);
-    const QRegularExpression leftover(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(target.fileName()) + QStringLiteral("\\.[A-Za-z]{6}")));
-    const QDir folder = target.absoluteDir();
-    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks)) {
-        if (leftover.match(name).hasMatch())
-            QFile::remove(folder.filePath(name));
-    }
-}
-
 // After a failed write in place the file holds part of the new settings, or nothing.
 void putBack(const QString& path, const QByteArray& old) {
     QFile file(path);
@@ -214,7 +201,7 @@ void OutputFile::Write(const QString& value) {
 }
 
 void OutputFile::Close() {
-    removeLeftovers(path_);
+    RemoveSaveLeftovers(path_);
     // Kept to put back should the file have to be written in place and that write fail.
     QFile oldFile(path_);
     const std::optional<QByteArray> old =
