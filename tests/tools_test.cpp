@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
+#include <csignal>
 #include <gtest/gtest.h>
 
 struct Outcome {
@@ -143,4 +145,37 @@ TEST(ToolsTest, ACatalogueWithTriggersIsRefusedUntouchedAndEveryValueGoesBothWay
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     EXPECT_EQ(again.toUtf8(), out.readAll());
     EXPECT_TRUE(again.contains(u"A,\uFEFFB,1,\r\n")) << again.toStdString();
+}
+
+// However a long import is stopped, nothing is left under the catalogue's name, and the next try
+// goes through.
+TEST(ToolsTest, AnInterruptedImportLeavesNoCatalogue) {
+    const CatalogueFolder folder;
+    const QDir dir(folder.Path());
+    QByteArray csv = "アーチスト名,アルバム名,曲番,曲名\n";
+    for (int row = 0; row < 300000; ++row)
+        csv += "Artist " + QByteArray::number(row % 97) + ",Album,1,Title\n";
+    folder.WriteFile("big.csv", csv);
+    const QString tool = QCoreApplication::applicationDirPath() + "/../tools/mkcatalogue";
+    for (const int signal : {SIGINT, SIGTERM, SIGKILL}) {
+        SCOPED_TRACE(signal);
+        QProcess run;
+        run.setWorkingDirectory(dir.path());
+        run.start(tool, {"caldrin", "new.mdb", "--import", "big.csv"});
+        ASSERT_TRUE(run.waitForStarted());
+        QThread::msleep(300);
+        ::kill(pid_t(run.processId()), signal);
+        ASSERT_TRUE(run.waitForFinished(60000));
+        if (run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0) {
+            ADD_FAILURE() << "finished before it was stopped; nothing was tested";
+            QFile::remove(dir.filePath("new.mdb"));
+            continue;
+        }
+        // Only a kill leaves the hidden temporary behind: nothing could run to remove it.
+        const auto files = signal == SIGKILL ? QDir::Files : QDir::Files | QDir::Hidden;
+        EXPECT_EQ(dir.entryList(files), QStringList{"big.csv"});
+    }
+    EXPECT_EQ(
+        RunTool("mkcatalogue", {"caldrin", "new.mdb", "--import", "big.csv"}, dir.path()).output,
+        "300000 曲を追加しました。\n");
 }

@@ -4,8 +4,16 @@
 #include "toolsupport.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,6 +28,79 @@ const QString kHelp = QStringLiteral(
     "  --import TRACKS.csv  CSV ファイルの曲を入れます (importcsv と同じ形)。どれかの行に\n"
     "                       誤りがあれば全て表示し、カタログを作りません。\n"
     "どれもなければ空のカタログです。\n");
+
+// The new catalogue is made under a hidden name in the target's folder and takes the target's
+// name only once it is complete and closed: a run stopped any way, SIGKILL included, leaves
+// nothing under that name that could pass for the tracks or stand in the way of the next try.
+class PendingCatalogue {
+public:
+    explicit PendingCatalogue(const QString& target) : target_(target) {
+        if (QFileInfo::exists(target))
+            throw DbError(QStringLiteral("ファイルがすでにあります: %1").arg(target));
+        const QFileInfo file(target);
+        QByteArray temp = QFile::encodeName(file.absoluteDir().filePath("." + file.fileName() +
+                                                                        ".mkcatalogue-")) +
+                          "XXXXXX";
+        const int fd = ::mkstemp(temp.data());
+        if (fd < 0)
+            throw DbError(CannotOpen(target, qt_error_string(errno)));
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+        ::close(fd);
+        temp_ = temp;
+        RemoveOnSignal(temp_);
+        db_ = Database::OpenDatabase(QFile::decodeName(temp_));
+    }
+    ~PendingCatalogue() {
+        if (db_)
+            db_->Close();
+        if (!temp_.isEmpty())
+            Remove(temp_.constData());
+    }
+
+    Database& Db() { return *db_; }
+
+    void Place() {
+        db_->Close();
+        db_.reset();
+        const QByteArray target = QFile::encodeName(target_);
+        // A link never replaces a file someone put there meanwhile; a file system without
+        // links gets the name by a rename instead.
+        if (::link(temp_.constData(), target.constData()) != 0) {
+            if (errno == EEXIST || QFileInfo::exists(target_) ||
+                ::rename(temp_.constData(), target.constData()) != 0)
+                throw DbError(CannotOpen(target_, qt_error_string(errno)));
+        }
+        Remove(temp_.constData());
+        temp_.clear();
+    }
+
+private:
+    static inline char signalled_[4096];
+
+    static void Remove(const char* temp) {
+        ::unlink(temp);
+        char journal[sizeof signalled_ + 8];
+        std::snprintf(journal, sizeof journal, "%s-journal", temp);
+        ::unlink(journal);
+    }
+    // Only calls that are safe in a signal handler, on a copy of the name made beforehand.
+    static void RemoveOnSignal(const QByteArray& temp) {
+        if (temp.size() >= qsizetype(sizeof signalled_))
+            return;
+        std::memcpy(signalled_, temp.constData(), size_t(temp.size()) + 1);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+            std::signal(signal, [](int number) {
+                Remove(signalled_);
+                ::_exit(128 + number);
+            });
+    }
+
+    QString target_;
+    QByteArray temp_;
+    std::unique_ptr<Database> db_;
+};
 
 } // namespace
 
@@ -50,25 +131,19 @@ int main(int argc, char* argv[]) {
     int qtArgc = 1;
     QCoreApplication app(qtArgc, argv);
     const QString path = args[1];
-    const bool existed = QFileInfo::exists(path);
     int status = 0;
     try {
-        if (cli.Parser().isSet(import)) {
-            const auto db = Database::CreateDatabase(path);
-            tracktable::CreateTrackTable(*db, program);
-            status = ImportTracks(cli, *db, program, cli.Parser().value(import));
-        } else {
-            democatalogue::Create(path, program, tracks);
-        }
+        PendingCatalogue made(path);
+        tracktable::CreateTrackTable(made.Db(), program);
+        if (cli.Parser().isSet(import))
+            status = ImportTracks(cli, made.Db(), program, cli.Parser().value(import));
+        else if (tracks > 0)
+            democatalogue::AddTracks(made.Db(), program, tracks);
+        if (status == 0)
+            made.Place();
     } catch (const std::exception& error) {
         const QString message = QString::fromUtf8(error.what());
         status = cli.Error(message.contains(path) ? message : path + ": " + message);
-    }
-    // A half-made catalogue would only stand in the way of the next attempt, and an empty one
-    // would pass for the imported tracks.
-    if (status != 0 && !existed) {
-        QFile::remove(path);
-        QFile::remove(path + "-journal");
     }
     return status;
 }
