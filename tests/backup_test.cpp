@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <atomic>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -126,3 +128,35 @@ TEST_F(BackupTest, AFailedBackupNamesTheFolderAndLeavesNoFile) {
 }
 
 } // namespace
+
+// A start after a change backs the catalogue up, one without none, whatever the journal mode
+// and the file times say.
+TEST_F(BackupTest, EveryChangeIsInTheNextBackupAndNoChangeAddsNone) {
+    const auto newest = [this] {
+        return Held(Folder() + "/" + Files().last(), "SELECT count(*) FROM データレコード");
+    };
+    EXPECT_EQ(BackUp(kStart), "");
+    AddAlbumTrack(*db, "Anna", "Blue Harbor", 1, "Rain");
+    EXPECT_EQ(BackUp(kStart.addSecs(1)), "");
+    EXPECT_EQ(BackUp(kStart.addSecs(2)), "");
+    EXPECT_EQ(Files().size(), 2) << "the newest backup holds the catalogue as it is";
+
+    // A change that leaves the file's time as the last backup recorded it.
+    struct stat before;
+    ASSERT_EQ(::stat(QFile::encodeName(folder.File()).constData(), &before), 0);
+    AddAlbumTrack(*db, "Anna", "Blue Harbor", 2, "Snow");
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(folder.File()).constData(), times, 0), 0);
+    EXPECT_EQ(BackUp(kStart.addSecs(3)), "");
+    EXPECT_EQ(newest(), QStringList({"ok", "3"}));
+
+    // In the WAL mode the change stays in the log while a connection has the file open.
+    db->Execute("PRAGMA journal_mode = WAL");
+    EXPECT_EQ(BackUp(kStart.addSecs(4)), "");
+    AddAlbumTrack(*db, "Anna", "Blue Harbor", 3, "Hail");
+    EXPECT_EQ(BackUp(kStart.addSecs(5)), "");
+    EXPECT_EQ(newest(), QStringList({"ok", "4"}));
+    const qsizetype made = Files().size();
+    EXPECT_EQ(BackUp(kStart.addSecs(6)), "");
+    EXPECT_EQ(Files().size(), made);
+}

@@ -56,12 +56,22 @@ struct Version {
     }
 };
 
+bool Later(const timespec& a, const timespec& b) {
+    return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
+}
+
 // Read without a lock, before the copy: a change meanwhile leaves the copy newer than what it
 // records, which costs one more backup next time, never a change left out of them.
 std::optional<Version> VersionOf(const QString& path) {
     Version version{ReadFileStart(path, kHeaderBytes).mid(kChangeCounter, 4), {}};
     if (::stat(Encoded(path).constData(), &version.status) != 0)
         return std::nullopt;
+    // In the WAL journal mode a commit goes to the log beside the catalogue and leaves the
+    // catalogue's own header and time alone until a checkpoint; the log's time tells of it.
+    struct stat log;
+    if (::stat(Encoded(path + QStringLiteral("-wal")).constData(), &log) == 0 && log.st_size > 0 &&
+        Later(log.st_mtim, version.status.st_mtim))
+        version.status.st_mtim = log.st_mtim;
     return version;
 }
 
