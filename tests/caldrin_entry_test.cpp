@@ -151,4 +151,20 @@ TEST_F(CaldrinEntry, ClearEmptiesTheFieldsAndTheAlbumList) {
     EXPECT_EQ(Items("cmbartist(3)").size(), 3);
 }
 
+// A catalogue moved or replaced under the running program is named as the cause, and nothing
+// is written to either file.
+TEST_F(CaldrinEntry, AWriteToAMovedCatalogueSaysItMoved) {
+    const QString moved = folder.Path() + "/moved.mdb";
+    ASSERT_TRUE(QFile::rename(folder.File(), moved));
+    TypeEntry("森 健", "夏の午後", "9", "lost?");
+    Click(window->cmdTuika);
+    const QStringList prompts = Prompts();
+    ASSERT_EQ(prompts.size(), 1);
+    EXPECT_TRUE(prompts[0].contains("移動されたか別のファイルに置き換えられた"))
+        << prompts[0].toStdString();
+    EXPECT_FALSE(ColumnTexts(*Database::OpenDatabase(moved), "SELECT 曲名 FROM データレコード")
+                     .contains("lost?"));
+    EXPECT_EQ(window->txtName->text(), "lost?");
+}
+
 } // namespace
