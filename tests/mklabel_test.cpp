@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
 #include <cstring>
@@ -195,6 +196,9 @@ TEST_F(MklabelTest, CalibrationMovesAndScalesTheLabelOnTheChosenPaper) {
     const QRectF guide(corner.x() - 6.5 * mm, corner.y() - mm, 4 * mm, 2 * mm);
     EXPECT_LT(Darkest(Out("plain.pdf"), guide), 230);
     EXPECT_EQ(Darkest(Out("unguided.pdf"), guide), 255);
+    // The guide stops 2 mm short of the corner, so a cut along it leaves no mark on the label.
+    const QRectF gap(corner.x() - 1.7 * mm, corner.y() - 0.5 * mm, 1.4 * mm, mm);
+    EXPECT_EQ(Darkest(Out("plain.pdf"), gap), 255);
 
     // What the user saved in the preview is what the tool uses, unless told otherwise.
     ASSERT_EQ(
@@ -212,6 +216,21 @@ TEST_F(MklabelTest, CalibrationMovesAndScalesTheLabelOnTheChosenPaper) {
     EXPECT_TRUE(info.contains("(A5)")) << info.toStdString();
     EXPECT_TRUE(info.contains(QRegularExpression("Title: +夏の記憶 MD ラベル\n")));
     EXPECT_TRUE(info.contains(QRegularExpression("Creator: +caldrin\n")));
+    make("b5.pdf", {"--paper", "B5"});
+    // The JIS size (182 x 257 mm), not the ISO one (176 x 250 mm).
+    EXPECT_TRUE(Info(Out("b5.pdf")).contains("516 x 729 pts"));
+    report::SaveCalibration({});
+    // A hand-edited settings file cannot move the label off the paper.
+    {
+        QSettings edited(QSettings::NativeFormat, QSettings::UserScope, "mdcatalogue", "labels");
+        edited.setValue("calibration/scalePercent", 500);
+        edited.setValue("calibration/offsetXMm", 99);
+        edited.setValue("calibration/offsetYMm", -99);
+    }
+    const report::Calibration clamped = report::SavedCalibration();
+    EXPECT_EQ(clamped.scalePercent, 110);
+    EXPECT_EQ(clamped.offsetX.InMillimetres(), 20);
+    EXPECT_EQ(clamped.offsetY.InMillimetres(), -20);
     report::SaveCalibration({});
 
     for (const QStringList& wrong :

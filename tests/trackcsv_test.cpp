@@ -149,4 +149,33 @@ TEST(TrackCsvTest, HundredThousandTracksGoBothWaysInSeconds) {
     EXPECT_LT(timer.elapsed(), 8000);
 }
 
+// Files as other programs write them: pure CP932, CP932 whose first row also reads as UTF-8,
+// quotes inside an unquoted field, blanks after the header's commas.
+TEST(TrackCsvTest, FilesFromOtherWritersAreReadAsTheyMeantThem) {
+    QStringEncoder cp932("windows-31j");
+    const auto encoded = [&](const QString& text) { return QByteArray(cp932.encode(text)); };
+    const QByteArray header = encoded("アーチスト名, アルバム名, 曲番, 曲名\r\n");
+    const struct {
+        QByteArray csv;
+        QStringList titles;
+        QString problem;
+    } cases[] = {
+        {header + encoded("ﾃｱ,B,1,t\r\n森,夏の午後,2,花火\r\n"), {"t", "花火"}, {}},
+        {header + encoded("A,B,1,12\" remix\r\n"), {"12\" remix"}, {}},
+        // A decoder that keeps state across calls would drop the lone lead byte at the end.
+        {header + encoded("A,B,1,夏\r\nA,B,2,x") + "\x82", {}, "3:UTF-8 としても CP932"},
+    };
+    for (const auto& c : cases) {
+        const CatalogueFolder folder;
+        folder.CreateEmpty();
+        const auto db = folder.Open();
+        QStringList problems;
+        for (const trackcsv::Problem& problem : trackcsv::Import(*db, Program::Caldrin, c.csv))
+            problems << QStringLiteral("%1:%2").arg(problem.line).arg(problem.reason);
+        EXPECT_EQ(problems.size(), c.problem.isEmpty() ? 0 : 1);
+        EXPECT_TRUE(problems.value(0).startsWith(c.problem));
+        EXPECT_EQ(ColumnTexts(*db, "SELECT 曲名 FROM データレコード"), c.titles);
+    }
+}
+
 } // namespace

@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QSignalSpy>
 #include <QTableView>
 
 namespace {
@@ -105,6 +106,21 @@ TEST_F(Trensoly, AddsContinuouslyOrShowsTheDisc) {
     for (QString text : {Text("cmbMD(1)"), Text("cmbArtist(1)"), window->txtNo->text()})
         EXPECT_EQ(text, "");
     EXPECT_EQ(Stored("typeof(曲番)").last(), "real");
+
+    // A new disc between two others is one row put in, not a list read anew.
+    QSignalSpy inserted(List("cmbMD(2)").model(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy reset(List("cmbMD(2)").model(), &QAbstractItemModel::modelReset);
+    TypeEntry("95", "1", "Eve", "g");
+    Click(window->cmdTuika);
+    EXPECT_EQ(reset.count(), 0);
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(inserted[0].mid(1), QVariantList({2, 2}));
+
+    // The artist is spliced into statements as the disc is.
+    TypeEntry("C-1", "1", "O'Neil", "h");
+    Click(window->cmdTuika);
+    EXPECT_EQ(Prompts(), QStringList{"ｼﾝｸﾞﾙｺｰﾃｰｼｮﾝは使用出来ません。"});
+    EXPECT_FALSE(Stored("曲名").contains("h"));
 }
 
 TEST_F(Trensoly, ChangesReturnToTheTabTheRowCameFromWithTheFieldsKept) {
