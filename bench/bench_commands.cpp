@@ -23,13 +23,17 @@ struct ProgramCase {
 };
 
 const ProgramCase kCases[] = {{Program::Caldrin, MakeCaldrinCommands},
-                              {Program::Trensoly, MakeTrensolyCommands}};
+                              {Program::Trensoly, [](const Catalogue& catalogue) {
+                                   return MakeTrensolyCommands(catalogue);
+                               }}};
 
 void Measure(Program program, qint64 tracks) {
     const ProgramCase& programCase =
         *std::ranges::find(kCases, program, [](const ProgramCase& c) { return c.program; });
     const Catalogue catalogue(tracks, program);
     programCase.make(catalogue)->Measure(tracks);
+    if (program == Program::Trensoly)
+        MakeTrensolyCommands(catalogue, false)->Measure(tracks);
 }
 
 } // namespace

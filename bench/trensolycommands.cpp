@@ -5,6 +5,8 @@
 #include "statements.h"
 #include "titlefile.h"
 
+#include <QFile>
+#include <QRegularExpression>
 #include <array>
 #include <stdexcept>
 
@@ -37,8 +39,20 @@ const QStringList kCommandNames =
 
 constexpr int kEntryTab = 3;
 constexpr int kOptionTab = 4;
-// Each round saves the settings with 昇順 first, so every command after it lists discs so.
-const QString kOrder = QStringLiteral("ASC");
+
+// Each round saves the settings with 昇順 first, so every command after it lists discs so; or,
+// as on every new install, nothing is saved and the disc list has no order of its own.
+QString DiscOrder(bool saveOrder) {
+    return saveOrder ? QStringLiteral("ASC") : QString();
+}
+
+QStringList CommandNames(bool saveOrder) {
+    if (saveOrder)
+        return kCommandNames;
+    QStringList names = kCommandNames.mid(0, Save);
+    return names.replaceInStrings(QRegularExpression(QStringLiteral("$")),
+                                  QStringLiteral(", no order"));
+}
 // The settings the window saves: its titles, still empty, 昇順, and no slanted titles.
 const QStringList kSettings = {
     {}, {}, QStringLiteral("A"), QStringLiteral("N"), QStringLiteral("N")};
@@ -50,8 +64,8 @@ qint64 FirstKey(sqlite3* db, const QString& sql) {
 // What the commands work on, as a user would meet it: a disc and an artist from the middle of
 // their lists, and the first track each shows, which a correction writes back with a new title.
 struct Subjects {
-    explicit Subjects(sqlite3* db)
-        : disc(Middle(FirstColumn(db, trensoly::AllDiscs(kOrder)))),
+    Subjects(sqlite3* db, const QString& order)
+        : disc(Middle(FirstColumn(db, trensoly::AllDiscs(order)))),
           artist(Middle(FirstColumn(db, AllArtists()))),
           discRowId(FirstKey(db, trensoly::TracksOfDisc(disc))),
           artistRowId(FirstKey(db, trensoly::TracksOfArtist(artist))),
@@ -74,9 +88,10 @@ struct Subjects {
 
 class TrensolyCommands : public CommandBench {
 public:
-    explicit TrensolyCommands(const Catalogue& catalogue)
-        : CommandBench(catalogue.Path(), Program::Trensoly, kCommandNames),
-          window_(catalogue.Folder()), driver_(window_), s_(bare_.db()) {}
+    TrensolyCommands(const Catalogue& catalogue, bool saveOrder)
+        : CommandBench(catalogue.Path(), Program::Trensoly, CommandNames(saveOrder)),
+          saveOrder_(saveOrder), order_(DiscOrder(saveOrder)), window_(catalogue.Folder()),
+          driver_(window_), s_(bare_.db(), order_) {}
 
 private:
     // A browse tab with its list, grid and commands.
@@ -96,7 +111,8 @@ private:
 
     void WindowRound(int round) override {
         const auto record = [&](Command command, double ms) { RecordWindow(command, driver_, ms); };
-        record(Save, SaveSettings());
+        if (saveOrder_)
+            record(Save, SaveSettings());
         record(PickMd1, driver_.Pick(kEntryTab, *window_.cmbMD[1], s_.disc,
                                      [&] { window_.cmbMD_Click(1); }));
         record(PickArtist1, driver_.Pick(kEntryTab, *window_.cmbArtist[1], s_.artist,
@@ -117,15 +133,16 @@ private:
         const auto read = [&](Command command, const QString& sql) {
             TimeRead(command, [&] { bare_.Read(sql); });
         };
-        TimeWrite(Save, [&] {
-            bare_.Write([] {
-                titlefile::OutputFile file(QStringLiteral("BARE.TXT"));
-                for (const QString& value : kSettings)
-                    file.Write(value);
-                file.Close();
+        if (saveOrder_)
+            TimeWrite(Save, [&] {
+                bare_.Write([] {
+                    titlefile::OutputFile file(QStringLiteral("BARE.TXT"));
+                    for (const QString& value : kSettings)
+                        file.Write(value);
+                    file.Close();
+                });
+                bare_.Read(trensoly::AllDiscs(order_));
             });
-            bare_.Read(trensoly::AllDiscs(kOrder));
-        });
         for (Command command : {PickMd1, PickMd2, EnterTab1})
             read(command, trensoly::TracksOfDisc(s_.disc));
         for (Command command : {PickArtist1, PickArtist2, EnterTab2})
@@ -139,7 +156,7 @@ private:
         TimeWrite(Delete1, [&] {
             bare_.Delete(id);
             bare_.Read(trensoly::TracksOfDisc(s_.addedDisc));
-            bare_.Read(trensoly::AllDiscs(kOrder));
+            bare_.Read(trensoly::AllDiscs(order_));
         });
         TimeWrite(AddContinuous, [&] {
             id = bare_.Add(s_.added);
@@ -170,7 +187,7 @@ private:
 
     // An entry or a correction refills both lists whole, whichever name it changed.
     void ReadListsAfterEntry() const {
-        bare_.Read(trensoly::AllDiscs(kOrder));
+        bare_.Read(trensoly::AllDiscs(order_));
         bare_.Read(AllArtists());
     }
 
@@ -222,6 +239,8 @@ private:
         return driver_.Timed(0, [&] { window_.cmdUpdate_Click(); });
     }
 
+    const bool saveOrder_;
+    const QString order_;
     frmTrensoly window_;
     WindowDriver driver_;
     const Subjects s_;
@@ -229,8 +248,11 @@ private:
 
 } // namespace
 
-std::unique_ptr<CommandBench> MakeTrensolyCommands(const Catalogue& catalogue) {
-    return std::make_unique<TrensolyCommands>(catalogue);
+std::unique_ptr<CommandBench> MakeTrensolyCommands(const Catalogue& catalogue, bool saveOrder) {
+    // A settings file an earlier run saved in the working folder would bring its order back.
+    if (!saveOrder)
+        QFile::remove(QStringLiteral("TITLE.TXT"));
+    return std::make_unique<TrensolyCommands>(catalogue, saveOrder);
 }
 
 } // namespace bench
