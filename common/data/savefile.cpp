@@ -63,7 +63,12 @@ void SyncFolder(const QString& path) {
 
 } // namespace
 
-QString SaveWholeFile(const QString& path, const QByteArray& data, InPlace inPlace) {
+QString SaveWholeFile(const QString& requested, const QByteArray& data, InPlace inPlace) {
+    // A link stays a link: the file it points to is the one replaced.
+    const QFileInfo link(requested);
+    const QString path = link.isSymLink() && !link.canonicalFilePath().isEmpty()
+                             ? link.canonicalFilePath()
+                             : requested;
     const QFileInfo target(path);
     QByteArray temp = QFile::encodeName(target.absoluteDir().filePath(
                           QLatin1Char('.') + target.fileName() + kLeftoverMark)) +
