@@ -55,10 +55,11 @@ bool frmCaldrin::ShowFoundTrack(const QStringList& row) {
     const QString& artist = row[1];
     const QString& album = row[2];
     SSTab1->SetTab(1);
-    if (!cmbAlbum[1]->Pick(album))
+    const QString artistColumn = QStringLiteral("アーチスト名");
+    if (!PickGroup(*cmbAlbum[1], QStringLiteral("アルバム名"), album))
         return false;
-    if (!SameGroup(QStringLiteral("アーチスト名"), cmbartist[1]->Text(), artist) &&
-        !cmbartist[1]->Pick(artist))
+    if (!SameGroup(artistColumn, cmbartist[1]->Text(), artist) &&
+        !PickGroup(*cmbartist[1], artistColumn, artist))
         return false;
     return SelectGridRow(*DBGrid1, row[0]);
 }

@@ -29,7 +29,8 @@ void frmTrensoly::cmbArtist_Click(int Index) {
 // tracks.
 bool frmTrensoly::ShowFoundTrack(const QStringList& row) {
     SSTab1->SetTab(1);
-    return cmbMD[2]->Pick(row[1]) && SelectGridRow(*DBGrid1, row[0]);
+    return PickGroup(*cmbMD[2], QStringLiteral("MD番号"), row[1]) &&
+           SelectGridRow(*DBGrid1, row[0]);
 }
 
 void frmTrensoly::SSTab1_Click(int PreviousTab) {

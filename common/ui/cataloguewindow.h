@@ -170,6 +170,11 @@ protected:
     bool SameGroup(const QString& column, const QString& a, const QString& b) const {
         return fullLists_->SameGroup(column, a, b);
     }
+    // Picks the list's entry for the group the catalogue files name under in the column.
+    bool PickGroup(ComboBox& list, const QString& column, const QString& name) const {
+        return list.Pick(name,
+                         [&](const QString& entry) { return SameGroup(column, entry, name); });
+    }
 
     // Grid commands.
     static bool GridHasRow(const DataGrid& grid);

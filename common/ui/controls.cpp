@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <algorithm>
 
 ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
@@ -32,12 +33,14 @@ void ComboBox::SetText(const QString& text) {
         setEditText(text);
 }
 
-bool ComboBox::Pick(const QString& entry) {
+bool ComboBox::Pick(const QString& entry, const std::function<bool(const QString&)>& sameGroup) {
     ApplyPendingClear();
     int index = findText(entry, Qt::MatchExactly);
-    if (index < 0)
-        index = findText(entry, Qt::MatchFixedString);
-    if (index < 0)
+    if (index < 0 && sameGroup) {
+        const QStringList items = Items();
+        index = int(std::find_if(items.begin(), items.end(), sameGroup) - items.begin());
+    }
+    if (index < 0 || index >= count())
         return false;
     setCurrentIndex(index);
     emit activated(index);

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QTabWidget>
+#include <functional>
 #include <initializer_list>
 
 class ListEntries;
@@ -28,9 +29,9 @@ public:
     // Clear, then AddItems: the list holds exactly the items, the text is empty.
     void SetItems(const QStringList& items);
     QStringList Items() const;
-    // Selects an entry as the user's pick does, its handler run. The entry is matched exactly,
-    // else without regard to case, as the catalogue compares names. False when there is none.
-    bool Pick(const QString& entry);
+    // Selects an entry as the user's pick does, its handler run: the entry of exactly that
+    // text, else the first of which sameGroup holds. False when there is none.
+    bool Pick(const QString& entry, const std::function<bool(const QString&)>& sameGroup = {});
 
 signals:
     void Click();
