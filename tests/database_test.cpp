@@ -227,6 +227,9 @@ TEST_F(DatabaseTest, AWriteThatDidNotHappenAsMeantIsReportedAndRolledBack) {
         EXPECT_EQ(ColumnTexts(*db, "SELECT 曲名 FROM データレコード"), QStringList{"kept"});
         db->Execute("DROP TRIGGER t");
     }
+    // Nor can an ordinary statement rewrite the file's structure.
+    db->Execute("PRAGMA writable_schema = ON");
+    EXPECT_THROW(db->Execute("UPDATE sqlite_schema SET sql = sql"), DbError);
     db->Execute("CREATE TRIGGER t AFTER UPDATE ON データレコード BEGIN SELECT 1; END");
     EXPECT_NE(OpenFailure(folder.File())
                   .find("sqlite3 " + folder.File().toStdString() + " 'DROP TRIGGER \"t\";'"),
