@@ -40,6 +40,7 @@ private:
     void RefillKeepingFirst(ComboBox& list);
     void UpdatePrintButtons(int index);
     bool ShowFoundTrack(const QStringList& row) override;
+    std::pair<QPushButton*, QPushButton*> PrintButtons(int tab) const override;
 
     // Entry.
     bool EntryChecksPass(bool albumFirst);

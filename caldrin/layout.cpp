@@ -44,8 +44,8 @@ void frmCaldrin::BuildWindow() {
 }
 
 QWidget* frmCaldrin::BuildAlbumTab() {
-    cmdPrint1[0] = Button(QStringLiteral("MD"), QStringLiteral("cmdPrint1(0)"));
-    cmdPrint2[0] = Button(QStringLiteral("ｶｾｯﾄ"), QStringLiteral("cmdPrint2(0)"));
+    cmdPrint1[0] = Button(QStringLiteral("MD"), QStringLiteral("cmdPrint1(0)"), kMdKey);
+    cmdPrint2[0] = Button(QStringLiteral("ｶｾｯﾄ"), QStringLiteral("cmdPrint2(0)"), kCassetteKey);
     return BrowsePage(
         CaptionedLists({{QStringLiteral("アルバム名"), QStringLiteral("Label6"), cmbAlbum[1]},
                         {QStringLiteral("アーチスト名"), QStringLiteral("Label9"), cmbartist[1]}}),
@@ -53,8 +53,8 @@ QWidget* frmCaldrin::BuildAlbumTab() {
 }
 
 QWidget* frmCaldrin::BuildArtistTab() {
-    cmdPrint1[1] = Button(QStringLiteral("MD"), QStringLiteral("cmdPrint1(1)"));
-    cmdPrint2[1] = Button(QStringLiteral("ｶｾｯﾄ"), QStringLiteral("cmdPrint2(1)"));
+    cmdPrint1[1] = Button(QStringLiteral("MD"), QStringLiteral("cmdPrint1(1)"), kMdKey);
+    cmdPrint2[1] = Button(QStringLiteral("ｶｾｯﾄ"), QStringLiteral("cmdPrint2(1)"), kCassetteKey);
     return BrowsePage(
         CaptionedLists({{QStringLiteral("アーチスト名"), QStringLiteral("Label7"), cmbartist[2]},
                         {QStringLiteral("アルバム名"), QStringLiteral("Label8"), cmbAlbum[2]}}),

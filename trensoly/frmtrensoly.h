@@ -43,6 +43,7 @@ private:
     void BindDisc(const QString& disc);
     void BindArtist(const QString& artist);
     bool ShowFoundTrack(const QStringList& row) override;
+    std::pair<QPushButton*, QPushButton*> PrintButtons(int tab) const override;
     void RefillDiscs();
     void RefillArtists();
     void FillDiscLists();

@@ -35,8 +35,8 @@ void frmTrensoly::BuildWindow() {
     // The lists carry no caption on the browse tabs; the tab's own caption names them.
     cmbMD[2]->setAccessibleName(QStringLiteral("MD番号"));
     cmbArtist[2]->setAccessibleName(QStringLiteral("アーチスト名"));
-    cmdPrint1 = Button(QStringLiteral("MD"), QStringLiteral("cmdPrint1"));
-    cmdPrint2 = Button(QStringLiteral("ｶｾｯﾄ"), QStringLiteral("cmdPrint2"));
+    cmdPrint1 = Button(QStringLiteral("MD"), QStringLiteral("cmdPrint1"), kMdKey);
+    cmdPrint2 = Button(QStringLiteral("ｶｾｯﾄ"), QStringLiteral("cmdPrint2"), kCassetteKey);
     SSTab1->addTab(BuildStartTab({cmbMD[0], cmbArtist[0]}), QStringLiteral("開始/終了"));
     SSTab1->addTab(BrowsePage(Alone(cmbMD[2]), DBGrid1, {cmdDel1, cmdEdit1, cmdPrint1, cmdPrint2}),
                    QStringLiteral("ＭＤ別"));

@@ -17,3 +17,9 @@ void frmTrensoly::cmdPrint1_Click() {
 void frmTrensoly::cmdPrint2_Click() {
     PrintLabel(report::Label::Cassette, *Data1);
 }
+
+std::pair<QPushButton*, QPushButton*> frmTrensoly::PrintButtons(int tab) const {
+    if (tab != 1)
+        return {};
+    return {cmdPrint1, cmdPrint2};
+}

@@ -39,8 +39,12 @@ ComboBox* CatalogueWindow::List(const QString& name, int index) {
     return Named(new ComboBox, QStringLiteral("%1(%2)").arg(name).arg(index));
 }
 
-QPushButton* CatalogueWindow::Button(const QString& caption, const QString& name) {
-    return Named(new QPushButton(caption), name);
+QPushButton* CatalogueWindow::Button(const QString& caption, const QString& name,
+                                     const QKeySequence& key) {
+    auto* button = Named(new QPushButton(caption), name);
+    if (!key.isEmpty())
+        GiveShortcut(*button, key);
+    return button;
 }
 
 void CatalogueWindow::CreateControls() {
@@ -52,28 +56,29 @@ void CatalogueWindow::CreateControls() {
     // Titles are shown as typed, never as markup.
     lblTitle1->setTextFormat(Qt::PlainText);
     lblTitle2->setTextFormat(Qt::PlainText);
-    cmdClose = Button(QStringLiteral("終了"), QStringLiteral("cmdClose"));
+    cmdClose = Button(QStringLiteral("終了"), QStringLiteral("cmdClose"), Qt::ALT | Qt::Key_Q);
     Data1 = Named(new DataControl(this), QStringLiteral("Data1"));
     DBGrid1 = Named(new DataGrid(*Data1, gridFields_), QStringLiteral("DBGrid1"));
     Data2 = Named(new DataControl(this), QStringLiteral("Data2"));
     DBGrid2 = Named(new DataGrid(*Data2, gridFields_), QStringLiteral("DBGrid2"));
-    cmdDel1 = Button(QStringLiteral("削除"), QStringLiteral("cmdDel1"));
-    cmdEdit1 = Button(QStringLiteral("修正"), QStringLiteral("cmdEdit1"));
-    cmdDel2 = Button(QStringLiteral("削除"), QStringLiteral("cmdDel2"));
-    cmdEdit2 = Button(QStringLiteral("修正"), QStringLiteral("cmdEdit2"));
+    cmdDel1 = Button(QStringLiteral("削除"), QStringLiteral("cmdDel1"), Qt::ALT | Qt::Key_D);
+    cmdEdit1 = Button(QStringLiteral("修正"), QStringLiteral("cmdEdit1"), Qt::ALT | Qt::Key_E);
+    cmdDel2 = Button(QStringLiteral("削除"), QStringLiteral("cmdDel2"), Qt::ALT | Qt::Key_D);
+    cmdEdit2 = Button(QStringLiteral("修正"), QStringLiteral("cmdEdit2"), Qt::ALT | Qt::Key_E);
     txtNo = Named(new QLineEdit, QStringLiteral("txtNo"));
     txtName = Named(new QLineEdit, QStringLiteral("txtName"));
     chkRenzoku = Named(new QCheckBox, QStringLiteral("chkRenzoku"));
-    cmdTuika = Button(QStringLiteral("追加"), QStringLiteral("cmdTuika"));
-    cmdUpdate = Button(QStringLiteral("変更"), QStringLiteral("cmdUpdate"));
+    cmdTuika = Button(QStringLiteral("追加"), QStringLiteral("cmdTuika"), Qt::ALT | Qt::Key_A);
+    cmdUpdate = Button(QStringLiteral("変更"), QStringLiteral("cmdUpdate"), Qt::ALT | Qt::Key_U);
     cmdClear = Named(new CommandButton(QStringLiteral("クリア")), QStringLiteral("cmdClear"));
+    GiveShortcut(*cmdClear, Qt::ALT | Qt::Key_L);
     txtTitle1 = Named(new QLineEdit, QStringLiteral("txtTitle1"));
     txtTitle2 = Named(new QLineEdit, QStringLiteral("txtTitle2"));
     txtTitle1->setFont(Mincho(9, false));
     txtTitle2->setFont(Mincho(9, false));
     chkSyasen1 = Named(new QCheckBox(QStringLiteral("斜線")), QStringLiteral("chkSyasen1"));
     chkSyasen2 = Named(new QCheckBox(QStringLiteral("斜線")), QStringLiteral("chkSyasen2"));
-    cmdSave = Button(QStringLiteral("設定"), QStringLiteral("cmdSave"));
+    cmdSave = Button(QStringLiteral("設定"), QStringLiteral("cmdSave"), Qt::ALT | Qt::Key_S);
 }
 
 QWidget* CatalogueWindow::BuildStartTab(std::initializer_list<ComboBox*> hiddenLists) {

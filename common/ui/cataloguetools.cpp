@@ -28,10 +28,32 @@ void RunInTheBackground() {
 } // namespace
 
 void CatalogueWindow::ConnectToolShortcuts() {
-    connect(new QShortcut(QKeySequence::Find, this), &QShortcut::activated, this,
-            &CatalogueWindow::OpenFind);
-    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this), &QShortcut::activated, this,
-            &CatalogueWindow::ExportCsv);
+    const auto onKey = [this](const QKeySequence& key, const std::function<void()>& command) {
+        connect(new QShortcut(key, this), &QShortcut::activated, this, command);
+    };
+    onKey(QKeySequence::Find, [this] { OpenFind(); });
+    onKey(Qt::CTRL | Qt::Key_E, [this] { ExportCsv(); });
+    // The MD label of what the tab shows, as its MD button prints it.
+    onKey(QKeySequence::Print, [this] {
+        if (QPushButton* md = PrintButtons(SSTab1->Tab()).first; md && md->isEnabled())
+            md->click();
+    });
+    // The tabs from wherever the focus is, a grid included.
+    const auto turn = [this](int by) {
+        SSTab1->SetTab((SSTab1->Tab() + by + SSTab1->count()) % SSTab1->count());
+    };
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)})
+        onKey(key, [turn] { turn(1); });
+    for (const QKeySequence& key : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                    QKeySequence(Qt::CTRL | Qt::Key_PageUp)})
+        onKey(key, [turn] { turn(-1); });
+    for (const auto& [grid, del, edit] :
+         {std::tuple{DBGrid1, cmdDel1, cmdEdit1}, std::tuple{DBGrid2, cmdDel2, cmdEdit2}}) {
+        connect(grid, &DataGrid::DeleteKey, del, &QPushButton::click);
+        connect(grid, &DataGrid::EditKey, edit, &QPushButton::click);
+    }
 }
 
 void CatalogueWindow::OpenFind() {
@@ -55,6 +77,9 @@ void CatalogueWindow::OpenFind() {
     find_->show();
     find_->raise();
     find_->activateWindow();
+    // Ready for the next search to be typed over the last one.
+    find_->Text()->setFocus();
+    find_->Text()->selectAll();
 }
 
 void CatalogueWindow::StartBackup() {

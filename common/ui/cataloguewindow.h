@@ -134,6 +134,10 @@ protected:
     // Refills an entry list and a browsing list from one query; each keeps the text it showed.
     void RefillPair(const QString& sql, ComboBox& entry, ComboBox& browsing);
 
+    // The keys of the print buttons, the same on every tab that has them.
+    static constexpr QKeyCombination kMdKey = Qt::ALT | Qt::Key_M;
+    static constexpr QKeyCombination kCassetteKey = Qt::ALT | Qt::Key_K;
+
     // Layout pieces both windows share.
     QWidget* BuildStartTab(std::initializer_list<ComboBox*> hiddenLists);
     QWidget* BrowsePage(QLayout* lists, DataGrid* grid,
@@ -152,7 +156,11 @@ protected:
     static ComboBox* List(const QString& name, int index);
     // Once the tabs are there: each grid is named after the tab that shows it.
     void NameGridsByTheirTabs();
-    static QPushButton* Button(const QString& caption, const QString& name);
+    // A command button; with a key, that key presses it too (see GiveShortcut).
+    static QPushButton* Button(const QString& caption, const QString& name,
+                               const QKeySequence& key = {});
+    // The print button pair of the tab shown, where it has one: MD, ｶｾｯﾄ.
+    virtual std::pair<QPushButton*, QPushButton*> PrintButtons(int tab) const = 0;
 
     // Title settings: the two lines come first in the file, the two flags last.
     void ReadTitleLines(titlefile::InputFile& file);

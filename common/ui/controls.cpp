@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <algorithm>
 
 ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
@@ -175,4 +176,14 @@ void ProgressBar::SetValue(double percent) {
     setValue(int(percent));
     repaint();
     emit ValueSet(percent);
+}
+
+void GiveShortcut(QAbstractButton& button, const QKeySequence& key) {
+    // Pressed at once, as a click: a button's own shortcut clicks it only after a pause, and the
+    // next key could reach the window before the command has run. A shortcut belongs to its
+    // button and works only while that button is shown and enabled.
+    QObject::connect(new QShortcut(key, &button), &QShortcut::activated, &button,
+                     &QAbstractButton::click);
+    button.setToolTip(
+        QStringLiteral("%1 (%2)").arg(button.text(), key.toString(QKeySequence::NativeText)));
 }

@@ -66,6 +66,10 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
 };
 
+// A key that presses the button from anywhere on its page, shown in its tool tip; the caption
+// stays as it is.
+void GiveShortcut(QAbstractButton& button, const QKeySequence& key);
+
 // Clears the lists, then gives each of them every value of the recordset's first field, row by
 // row from the current row to the end. Returns those values.
 QStringList FillLists(Recordset& rs, std::initializer_list<ComboBox*> lists);

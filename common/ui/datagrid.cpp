@@ -7,6 +7,7 @@
 
 #include <QAccessibleWidget>
 #include <QHeaderView>
+#include <QKeyEvent>
 
 namespace {
 
@@ -103,6 +104,8 @@ DataGrid::DataGrid(DataControl& source, const QStringList& dataFields, QWidget* 
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    // Tab goes on to the next control, as everywhere else; the arrows move between rows.
+    setTabKeyNavigation(false);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     // The title takes the spare width wherever it stands: titles are the longest texts.
     const int title = int(dataFields.indexOf(QStringLiteral("曲名")));
@@ -117,6 +120,17 @@ void DataGrid::Rebind() {
     model_->SetRows(source_.Rows());
     if (model_->rowCount() > 0)
         setCurrentIndex(model_->index(0, 0));
+}
+
+void DataGrid::keyPressEvent(QKeyEvent* event) {
+    const bool plain =
+        event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    if (plain && event->key() == Qt::Key_Delete)
+        return emit DeleteKey();
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+                  event->key() == Qt::Key_F2))
+        return emit EditKey();
+    QTableView::keyPressEvent(event);
 }
 
 int DataGrid::RowCount() const {

@@ -56,6 +56,14 @@ public:
     int RowCount() const;
     QString CellText(int row, int column) const;
 
+signals:
+    // Delete on a row, and Enter or F2: the commands under the grid, as their buttons.
+    void DeleteKey();
+    void EditKey();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void Rebind();
 
