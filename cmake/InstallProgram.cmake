@@ -66,6 +66,8 @@ function(add_catalogue_program)
         frm${name}.h browse.cpp entry.cpp gridcommands.cpp layout.cpp startup.cpp titleprint.cpp)
     target_include_directories(${name}_window PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
     target_link_libraries(${name}_window PUBLIC ui)
+    # The window's own icon, for a desktop whose icon theme does not have the installed one.
+    qt_add_resources(${name}_window ${name}_icon PREFIX /icons FILES ${name}.svg)
     add_executable(${name} main.cpp)
     target_link_libraries(${name} PRIVATE ${name}_window)
     install_catalogue_program(NAME ${name})

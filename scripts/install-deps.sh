@@ -8,7 +8,7 @@ packages=(
     libsqlite3-dev libgtest-dev
     fonts-ipafont-mincho fonts-ipafont-gothic fonts-liberation2
     poppler-utils appstream desktop-file-utils
-    xvfb xauth dbus at-spi2-core libatspi2.0-dev sqlite3
+    xvfb xauth dbus at-spi2-core libatspi2.0-dev sqlite3 libqt6svg6
 )
 
 missing=()

@@ -187,9 +187,16 @@ TEST_F(CaldrinStartup, BothWaysOutReleaseTheCatalogue) {
 
     ASSERT_TRUE(Load());
     window->show();
+    const QRect placed(40, 50, 700, 560);
+    window->setGeometry(placed);
     window->close();
     EXPECT_TRUE(window->Ended());
     EXPECT_FALSE(window->dbTrack->IsOpen());
+
+    // The next start finds the window where the user left it, with the program's own icon.
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(window->geometry(), placed);
+    EXPECT_FALSE(window->windowIcon().pixmap(32).isNull());
 }
 
 TEST_F(CaldrinStartup, EveryControlCarriesItsNameCaptionAndLabel) {

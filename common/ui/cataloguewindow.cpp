@@ -6,6 +6,8 @@
 #include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QIcon>
+#include <QSettings>
 
 namespace {
 
@@ -25,8 +27,22 @@ CatalogueWindow::CatalogueWindow(Program program, QString programFolder, const Q
     static const bool factoriesInstalled = (QAccessible::installFactory(AccessibleWindow),
                                             QAccessible::installFactory(AccessibleViewPart), true);
     Q_UNUSED(factoriesInstalled);
+    const QString name = tracktable::ProgramName(program_);
+    setWindowIcon(QIcon::fromTheme(name, QIcon(QStringLiteral(":/icons/%1.svg").arg(name))));
     CreateControls();
 }
+
+namespace {
+
+// Where and how large the user left the window, one entry a program.
+QSettings PlacementSettings(Program program) {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("mdcatalogue"),
+                     tracktable::ProgramName(program));
+}
+
+const QString kPlacement = QStringLiteral("window/geometry");
+
+} // namespace
 
 CatalogueWindow::~CatalogueWindow() {
     // The controls outlive the members; none of their last signals may reach a handler.
@@ -74,6 +90,8 @@ bool CatalogueWindow::Form_Load() {
         splash_->Refresh();
         ShowProgress(10);
         CentreOnScreen(*this);
+        // Where the user left it last time, if that is still on a screen.
+        restoreGeometry(PlacementSettings(program_).value(kPlacement).toByteArray());
         ShowProgress(20);
         ReadTitleSettings();
     } catch (const std::exception&) {
@@ -131,6 +149,7 @@ void CatalogueWindow::cmdClose_Click() {
 }
 
 void CatalogueWindow::End() {
+    PlacementSettings(program_).setValue(kPlacement, saveGeometry());
     ended_ = true;
     hide();
     QCoreApplication::exit(0);
