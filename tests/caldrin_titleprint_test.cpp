@@ -69,7 +69,11 @@ TEST_F(CaldrinTitlePrint, TitlesThatCouldNotBeReadBackAreRefusedAndTheOldFileKep
     Save("Say \"hi\"", "x");
     Save("x", "A\",B");
     Save("Café", "x");
-    EXPECT_EQ(Prompts().size(), 3);
+    Save("x", "MD 😀");
+    const QStringList prompts = Prompts();
+    ASSERT_EQ(prompts.size(), 4);
+    EXPECT_TRUE(prompts[3].endsWith("2 行目のタイトルの「😀」(U+1F600)"))
+        << prompts[3].toStdString();
     EXPECT_EQ(TitleBytes(), saved);
     EXPECT_EQ(window->lblTitle1->text(), "Old");
     EXPECT_EQ(window->SSTab1->Tab(), 4);

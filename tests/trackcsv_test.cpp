@@ -178,4 +178,22 @@ TEST(TrackCsvTest, FilesFromOtherWritersAreReadAsTheyMeantThem) {
     }
 }
 
+// What an input method types is written as TITLE.TXT writes it, and a refusal names the
+// character.
+TEST(TrackCsvTest, Cp932IsWrittenAsTheTitleFileWritesIt) {
+    const CatalogueFolder typed, emoji;
+    Add(typed, Program::Caldrin, {{"A", "1〜2−3", "", 1, "t"}});
+    EXPECT_TRUE(trackcsv::Export(*typed.Open(), Program::Caldrin, Encoding::Cp932)
+                    .contains("1\x81\x60"
+                              "2\x81\x7C"
+                              "3"));
+    Add(emoji, Program::Caldrin, {{"A", "B", "", 1, "🎵"}});
+    try {
+        trackcsv::Export(*emoji.Open(), Program::Caldrin, Encoding::Cp932);
+        FAIL() << "an emoji was written";
+    } catch (const std::runtime_error& error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains("「🎵」(U+1F3B5)")) << error.what();
+    }
+}
+
 } // namespace

@@ -1,5 +1,7 @@
 #include "csvformat.h"
 
+#include "shiftjis.h"
+
 #include <QStringDecoder>
 #include <algorithm>
 #include <stdexcept>
@@ -9,8 +11,8 @@ namespace csvformat {
 namespace {
 
 // Microsoft's Shift_JIS, the one Windows and its spreadsheets write: 0x5C is the backslash, 0x8160
-// is ～ (U+FF5E). ICU knows it by this name.
-constexpr char kCp932[] = "windows-31j";
+// is ～ (U+FF5E).
+constexpr auto kCp932 = shiftjis::kCodec;
 
 // Without Stateless a converter keeps a character cut short at the end of the data for a next
 // call that never comes, and drops it without reporting anything.
@@ -33,21 +35,10 @@ QString CsvField(const QString& text) {
     return text;
 }
 
-QString FirstUnwritable(const QString& text) {
-    for (const char32_t c : text.toUcs4()) {
-        const QString one = QString::fromUcs4(&c, 1);
-        QStringEncoder encoder(kCp932, kWhole);
-        (void)QByteArray(encoder.encode(one));
-        if (encoder.hasError())
-            return one;
-    }
-    return {};
-}
-
 CsvWriter::CsvWriter(Encoding encoding) : encoding_(encoding) {
     if (encoding == Encoding::Cp932) {
-        cp932_.emplace(kCp932, kWhole);
-        if (!cp932_->isValid())
+        cp932_.emplace();
+        if (!cp932_->IsValid())
             throw std::runtime_error(
                 QStringLiteral("この環境では CP932 (Shift_JIS) に変換できません。").toStdString());
     }
@@ -59,11 +50,10 @@ bool CsvWriter::Add(const QStringList& fields) {
         bytes_ += line.toUtf8();
         return true;
     }
-    const QByteArray encoded = cp932_->encode(line);
-    // The flag stays set once raised, so the line that raised it is the current one.
-    if (cp932_->hasError())
+    const std::optional<QByteArray> encoded = cp932_->Encode(line);
+    if (!encoded)
         return false;
-    bytes_ += encoded;
+    bytes_ += *encoded;
     return true;
 }
 

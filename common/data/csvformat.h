@@ -2,12 +2,12 @@
 
 // The encodings and problems are those trackcsv's callers deal in, so nothing is translated on
 // the way through.
+#include "shiftjis.h"
 #include "trackcsv.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
-#include <QStringEncoder>
 #include <QStringList>
 #include <optional>
 
@@ -18,9 +18,6 @@ using trackcsv::Encoding;
 using trackcsv::Problem;
 
 QString CsvField(const QString& text);
-
-// The first character of text that CP932 has no code for.
-QString FirstUnwritable(const QString& text);
 
 class CsvWriter {
 public:
@@ -34,7 +31,7 @@ public:
 
 private:
     Encoding encoding_;
-    std::optional<QStringEncoder> cp932_;
+    std::optional<shiftjis::Encoder> cp932_;
     QByteArray bytes_;
 };
 

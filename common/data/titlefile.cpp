@@ -1,21 +1,18 @@
 #include "titlefile.h"
 
 #include "savefile.h"
+#include "shiftjis.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringDecoder>
-#include <QStringEncoder>
 #include <optional>
 #include <utility>
 
 namespace titlefile {
 namespace {
-
-// ICU's name for Microsoft's code page 932; plain "Shift_JIS" lacks the NEC and IBM extensions.
-constexpr char kCodec[] = "windows-31j";
 
 [[noreturn]] void fail(const QString& message) {
     throw FileError(message.toStdString());
@@ -61,7 +58,7 @@ QString decode(QByteArrayView bytes) {
     const bool orphan = endsInOrphanLead(bytes);
     if (orphan)
         bytes.chop(1); // ICU would silently hold it back waiting for a trail byte
-    QStringDecoder decoder(kCodec);
+    QStringDecoder decoder(shiftjis::kCodec);
     QString text = decoder.decode(bytes);
     if (!decoder.isValid())
         fail(QStringLiteral("シフトJISの文字コード変換が使えません。"));
@@ -71,41 +68,6 @@ QString decode(QByteArrayView bytes) {
     if (orphan)
         text += QChar::ReplacementCharacter;
     return text;
-}
-
-// Linux input methods produce the Unicode-standard forms of these characters, while code page
-// 932 only holds Microsoft's look-alikes; without this users could not save what they see.
-QString toCp932Forms(QString text) {
-    static constexpr std::pair<char16_t, char16_t> kForms[] = {
-        {0x301C, 0xFF5E}, {0x2016, 0x2225}, {0x2212, 0xFF0D}, {0x00A2, 0xFFE0},
-        {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2}, {0x2014, 0x2015},
-    };
-    for (const auto& [from, to] : kForms)
-        text.replace(QChar(from), QChar(to));
-    return text;
-}
-
-std::optional<QByteArray> encode(const QString& text) {
-    // ICU drops a lone surrogate without reporting an error.
-    if (!text.isValidUtf16())
-        return std::nullopt;
-    const QString mapped = toCp932Forms(text);
-    QStringEncoder encoder(kCodec);
-    QByteArray bytes = encoder.encode(mapped);
-    if (!encoder.isValid() || encoder.hasError())
-        return std::nullopt;
-    return bytes;
-}
-
-// Named in the error message: a title may hold an invisible character the user cannot spot.
-QString describeFirstUnencodable(const QString& text) {
-    for (const uint code : text.toUcs4()) {
-        const char32_t c = code;
-        if (const QString ch = QString::fromUcs4(&c, 1); !CanEncode(ch))
-            return QStringLiteral("「%1」(U+%2)")
-                .arg(ch, QString::number(code, 16).toUpper().rightJustified(4, u'0'));
-    }
-    return {};
 }
 
 // After a failed write in place the file holds part of the new settings, or nothing.
@@ -189,10 +151,10 @@ void InputFile::skipSeparator() {
 OutputFile::OutputFile(const QString& path) : path_(path) {}
 
 void OutputFile::Write(const QString& value) {
-    const std::optional<QByteArray> bytes = encode(value);
+    const std::optional<QByteArray> bytes = shiftjis::Encode(value);
     if (!bytes)
         fail(QStringLiteral("タイトルにシフトJISで保存できない文字が含まれています。\n%1: %2")
-                 .arg(value, describeFirstUnencodable(value)));
+                 .arg(value, shiftjis::FirstUnencodable(value)));
     if (!ReadsBackWhole(value))
         fail(QStringLiteral("タイトルの最後とカンマの前には、ダブルコーテーションは使用出来ません。"
                             "\n%1")
@@ -217,7 +179,7 @@ void OutputFile::Close() {
 }
 
 bool CanEncode(const QString& text) {
-    return encode(text).has_value();
+    return shiftjis::Encode(text).has_value();
 }
 
 // Judged on the title alone, as though the file ended with it, so a quote at the title's end,

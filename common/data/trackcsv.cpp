@@ -5,6 +5,7 @@
 #include "hasquote.h"
 #include "numbertext.h"
 #include "recordset.h"
+#include "shiftjis.h"
 
 #include <optional>
 #include <stdexcept>
@@ -155,14 +156,12 @@ QByteArray Export(Database& db, Program program, Encoding encoding) {
         for (int i = 0; i < columns.size(); ++i)
             described
                 << QStringLiteral("%1「%2」").arg(columns[i], ValueToText(ColumnValue(stmt, i)));
-        const QString character = csvformat::FirstUnwritable(fields.join(QString()));
-        throw std::runtime_error(
-            QStringLiteral("%1 曲目 (%2) に CP932 (Shift_JIS) で書けない文字「%3」(U+%4) "
-                           "があります。UTF-8 で書き出してください。")
-                .arg(track)
-                .arg(described.join(QLatin1Char(' ')), character)
-                .arg(QString::number(character.toUcs4().value(0), 16).toUpper(), 4, u'0')
-                .toStdString());
+        throw std::runtime_error(QStringLiteral("%1 曲目 (%2) に CP932 (Shift_JIS) で書けない文字%3"
+                                                "があります。UTF-8 で書き出してください。")
+                                     .arg(track)
+                                     .arg(described.join(QLatin1Char(' ')),
+                                          shiftjis::FirstUnencodable(fields.join(QString())))
+                                     .toStdString());
     }
     if (rc != SQLITE_DONE)
         db.Fail(rc);

@@ -2,6 +2,7 @@
 #include "hasquote.h"
 #include "msgbox.h"
 #include "numbertext.h"
+#include "shiftjis.h"
 #include "statements.h"
 #include "titlefile.h"
 #include "titlestyle.h"
@@ -38,15 +39,21 @@ void CatalogueWindow::ReadSlantFlags(titlefile::InputFile& file) {
 }
 
 bool CatalogueWindow::SaveTitleSettings(const QStringList& middle) {
+    int line = 0;
     for (const QLineEdit* title : {txtTitle1, txtTitle2}) {
+        ++line;
         // The file stores a title between double quotes; a quote inside it that looks like the
         // closing one would cut the title short when it is read back.
         if (!titlefile::ReadsBackWhole(title->text()))
             return Refused(QStringLiteral(
                 "タイトルの最後とカンマの前には、ダブルコーテーションは使用出来ません。"));
-        if (!titlefile::CanEncode(title->text()))
-            return Refused(
-                QStringLiteral("タイトルにシフトJISで保存できない文字が含まれています。"));
+        // Named, with its title: it may be a character the user cannot tell from another.
+        if (const QString character = shiftjis::FirstUnencodable(title->text());
+            !character.isEmpty())
+            return Refused(QStringLiteral("タイトルにシフトJISで保存できない文字が含まれています。"
+                                          "\n%1 行目のタイトルの%2")
+                               .arg(line)
+                               .arg(character));
     }
     const QString flag1 = Flag(*chkSyasen1);
     const QString flag2 = Flag(*chkSyasen2);
