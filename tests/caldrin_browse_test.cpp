@@ -108,6 +108,11 @@ TEST_F(CaldrinBrowse, FindShowsTheChosenTrackOnTheAlbumTab) {
     EXPECT_EQ(QAccessible::queryAccessibleInterface(find->Results())->text(QAccessible::Name),
               "検索結果");
     EXPECT_EQ(find->Results()->model()->rowCount(), 5);
+    EXPECT_FALSE(find->Text()->placeholderText().contains("MD番号"));
+    EXPECT_FALSE(find->Results()->wordWrap());
+    EXPECT_EQ(find->Results()->model()->index(0, 3).data(Qt::TextAlignmentRole).toInt() &
+                  Qt::AlignRight,
+              Qt::AlignRight);
     Retype(*find->Text(), "ＴＲＩＯ");
     EXPECT_EQ(find->Results()->model()->rowCount(), 1);
     Retype(*find->Text(), "メロ");

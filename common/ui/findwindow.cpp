@@ -29,7 +29,15 @@ public:
         return parent.isValid() ? 0 : int(index_.Columns().size());
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        if (role != Qt::DisplayRole || !index.isValid())
+        if (!index.isValid())
+            return {};
+        // Numbers stand right, as in the main windows' grids.
+        if (role == Qt::TextAlignmentRole) {
+            const QString column = index_.Columns().value(index.column());
+            const bool number = column == QStringLiteral("ID") || column == QStringLiteral("曲番");
+            return int((number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        }
+        if (role != Qt::DisplayRole)
             return {};
         return Row(index.row()).value(index.column());
     }
@@ -50,7 +58,10 @@ FindWindow::FindWindow(QWidget* parent, const QString& catalogue, Program progra
     setObjectName(QStringLiteral("frmFind"));
     text_ = new QLineEdit(this);
     text_->setObjectName(QStringLiteral("txtFind"));
-    text_->setPlaceholderText(QStringLiteral("曲名・アーチスト・アルバム・MD番号の一部"));
+    // Only what the program files its tracks under.
+    text_->setPlaceholderText(program == Program::Caldrin
+                                  ? QStringLiteral("曲名・アーチスト・アルバムの一部")
+                                  : QStringLiteral("曲名・アーチスト・MD番号の一部"));
     // Unnamed, a screen reader would announce the field and the grid by their kinds alone.
     text_->setAccessibleName(QStringLiteral("検索語"));
     results_ = new QTableView(this);
@@ -62,6 +73,10 @@ FindWindow::FindWindow(QWidget* parent, const QString& catalogue, Program progra
     results_->setSelectionMode(QAbstractItemView::SingleSelection);
     results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     results_->verticalHeader()->hide();
+    // One line a result, a long title cut short at its end, so the rows stay easy to scan.
+    results_->setWordWrap(false);
+    results_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    results_->verticalHeader()->setDefaultSectionSize(results_->fontMetrics().height() + 6);
     results_->horizontalHeader()->setStretchLastSection(true);
     status_ = new QLabel(this);
     status_->setTextFormat(Qt::PlainText);
