@@ -6,7 +6,9 @@
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QGraphicsView>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QStringEncoder>
@@ -100,6 +102,13 @@ TEST_F(CaldrinTitlePrint, PrintingOpensAPreviewOfTheLastQuery) {
     auto previews = Previews();
     ASSERT_EQ(previews.size(), 1);
     EXPECT_EQ(previews[0]->windowTitle(), "MD ラベル");
+    // The view spans the label with its cut guides, not the whole sheet.
+    QApplication::processEvents();
+    auto* view = previews[0]->findChild<QPrintPreviewWidget*>()->findChild<QGraphicsView*>();
+    const QRectF shown = view->mapToScene(view->viewport()->rect()).boundingRect();
+    const QRectF sheet = view->scene()->itemsBoundingRect();
+    EXPECT_LT(shown.width(), sheet.width() * 0.7);
+    EXPECT_LT(shown.left(), sheet.left() + sheet.width() * 0.05);
     previews[0]->close();
     QApplication::processEvents();
 

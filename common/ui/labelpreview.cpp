@@ -7,10 +7,13 @@
 
 #include <QAction>
 #include <QDir>
+#include <QGraphicsView>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QToolBar>
 
 namespace report {
@@ -48,7 +51,34 @@ public:
         AddCalibrationAction();
     }
 
+protected:
+    void showEvent(QShowEvent* event) override {
+        QPrintPreviewDialog::showEvent(event);
+        // Once laid out, when the view knows its width.
+        QTimer::singleShot(0, this, &LabelPreview::ZoomToLabel);
+    }
+
 private:
+    // The label and its cut guides across the view, from the sheet's left edge, rather than a
+    // whole sheet of which the label fills a corner.
+    void ZoomToLabel() {
+        auto* pages = findChild<QPrintPreviewWidget*>();
+        auto* view = pages ? pages->findChild<QGraphicsView*>() : nullptr;
+        if (!view)
+            return;
+        const double shownMm =
+            2 * kSheetInset.InMillimetres() + definition_.labelWidth.InMillimetres();
+        const double pixelsPerMm = pages->logicalDpiX() / 25.4;
+        // A little to spare for the grey border the view keeps around the sheet.
+        constexpr double kBorder = 0.9;
+        pages->setZoomMode(QPrintPreviewWidget::CustomZoom);
+        pages->setZoomFactor(kBorder * view->viewport()->width() / (shownMm * pixelsPerMm));
+        // Drawn again, so the tool bar shows the new zoom too.
+        pages->updatePreview();
+        view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->minimum());
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->minimum());
+    }
+
     void Paint(QPrinter* printer) {
         // The paper is whatever the user chose last, here or in the print dialog.
         renderer_.SetSheet(printer->pageLayout());
