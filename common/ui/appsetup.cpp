@@ -3,8 +3,11 @@
 #include "fonts.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QStandardPaths>
 #include <QTranslator>
 
 void SetUpApplication(QApplication& app) {
@@ -18,4 +21,9 @@ void SetUpApplication(QApplication& app) {
     if (translator->load(QStringLiteral("qtbase_ja"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
+}
+
+QString UserDocumentsFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }

@@ -1,5 +1,6 @@
 // What both windows offer beyond their tabs: finding a track, exporting the catalogue and
 // backing it up.
+#include "appsetup.h"
 #include "backup.h"
 #include "cataloguewindow.h"
 #include "findwindow.h"
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QShortcut>
-#include <QStandardPaths>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -115,8 +115,7 @@ void CatalogueWindow::ExportCsv() {
     const QString shiftJis = QStringLiteral("CSV Shift-JIS, 古い表計算ソフト向け (*.csv)");
     QString chosen = utf8;
     const QString proposed =
-        QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-            .filePath(tracktable::ProgramName(program_) + QStringLiteral(".csv"));
+        QDir(UserDocumentsFolder()).filePath(tracktable::ProgramName(program_) + ".csv");
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("CSV に書き出す"),
                                                       proposed, utf8 + ";;" + shiftJis, &chosen);
     if (path.isEmpty())

@@ -1,5 +1,6 @@
 #include "labelpreview.h"
 
+#include "appsetup.h"
 #include "calibrationdialog.h"
 #include "labelprint.h"
 #include "msgbox.h"
@@ -12,7 +13,6 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QToolBar>
 
@@ -26,8 +26,7 @@ const QString kUnprintable = QStringLiteral("ラベルの一部が印刷でき�
 QString ProposedPdf(const QString& title) {
     QString name = title;
     name.replace(QLatin1Char('/'), QLatin1Char('_'));
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-        .filePath(name + QStringLiteral(".pdf"));
+    return QDir(UserDocumentsFolder()).filePath(name + QStringLiteral(".pdf"));
 }
 
 // The preview of one label, owning its layout and the calibration it is drawn with.
