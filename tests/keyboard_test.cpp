@@ -78,6 +78,12 @@ TEST_F(Keyboard, EveryCommandRunsFromTheKeyboard) {
     ASSERT_NE(preview, nullptr);
     EXPECT_EQ(preview->printer()->docName(), "Board MD ラベル");
     delete preview;
+    // The album tab's pair, though the artist tab's has the same keys.
+    Press(Qt::ALT | Qt::Key_K);
+    preview = window->findChild<QPrintPreviewDialog*>();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->printer()->docName(), "Board カセットラベル");
+    delete preview;
 
     ASSERT_TRUE(TabTo(window->DBGrid1));
     MessageBox::SetNextAnswer(vbYes);
