@@ -1,18 +1,16 @@
 // Makes a new catalogue file for either program: empty, the demo, any number of tracks, or the
 // tracks of a CSV file.
 #include "democatalogue.h"
+#include "savefile.h"
 #include "toolsupport.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -37,18 +35,10 @@ public:
     explicit PendingCatalogue(const QString& target) : target_(target) {
         if (QFileInfo::exists(target))
             throw DbError(QStringLiteral("ファイルがすでにあります: %1").arg(target));
-        const QFileInfo file(target);
-        QByteArray temp = QFile::encodeName(file.absoluteDir().filePath("." + file.fileName() +
-                                                                        ".mkcatalogue-")) +
-                          "XXXXXX";
-        const int fd = ::mkstemp(temp.data());
+        const int fd = CreateHiddenBeside(target, QStringLiteral(".mkcatalogue-"), temp_);
         if (fd < 0)
             throw DbError(CannotOpen(target, qt_error_string(errno)));
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
         ::close(fd);
-        temp_ = temp;
         RemoveOnSignal(temp_);
         db_ = Database::OpenDatabase(QFile::decodeName(temp_));
     }

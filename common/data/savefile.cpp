@@ -63,6 +63,22 @@ void SyncFolder(const QString& path) {
 
 } // namespace
 
+int CreateHiddenBeside(const QString& target, const QString& mark, QByteArray& path) {
+    const QFileInfo file(target);
+    path =
+        QFile::encodeName(file.absoluteDir().filePath(QLatin1Char('.') + file.fileName() + mark)) +
+        "XXXXXX";
+    const int fd = ::mkstemp(path.data());
+    if (fd >= 0 && ::fchmod(fd, ModeFor(target)) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(path.constData());
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
 QString SaveWholeFile(const QString& requested, const QByteArray& data, InPlace inPlace) {
     // A link stays a link: the file it points to is the one replaced.
     const QFileInfo link(requested);
@@ -70,10 +86,8 @@ QString SaveWholeFile(const QString& requested, const QByteArray& data, InPlace 
                              ? link.canonicalFilePath()
                              : requested;
     const QFileInfo target(path);
-    QByteArray temp = QFile::encodeName(target.absoluteDir().filePath(
-                          QLatin1Char('.') + target.fileName() + kLeftoverMark)) +
-                      "XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+    QByteArray temp;
+    const int fd = CreateHiddenBeside(path, kLeftoverMark, temp);
     if (fd < 0) {
         const int error = errno;
         if (inPlace == InPlace::WhenTheFolderIsLocked && (error == EACCES || error == EPERM) &&
@@ -81,7 +95,7 @@ QString SaveWholeFile(const QString& requested, const QByteArray& data, InPlace 
             return WriteInPlace(path, data);
         return Reason(error);
     }
-    const bool written = ::fchmod(fd, ModeFor(path)) == 0 && WriteAll(fd, data);
+    const bool written = WriteAll(fd, data);
     int error = errno;
     const bool closed = ::close(fd) == 0;
     if (written && !closed)

@@ -11,6 +11,11 @@ enum class InPlace { Never, WhenTheFolderIsLocked };
 QString SaveWholeFile(const QString& path, const QByteArray& data,
                       InPlace inPlace = InPlace::Never);
 
+// Creates a new, empty file beside target under a hidden name no person would choose: ".NAME",
+// the mark and six letters. It gets target's permissions, or what the umask leaves of rw-rw-rw-
+// when there is no target yet. Returns its descriptor and sets path, or -1 with errno set.
+int CreateHiddenBeside(const QString& target, const QString& mark, QByteArray& path);
+
 // Removes what a save of path killed half way left: regular files of this user under the
 // temporary's name, and nothing else.
 void RemoveSaveLeftovers(const QString& path);
