@@ -263,16 +263,14 @@ void Database::RunToEnd(sqlite3_stmt* stmt) const {
 void Database::WriteOneRow(sqlite3_stmt* stmt) const {
     const sqlite3_int64 before = sqlite3_total_changes64(Handle());
     RunToEnd(stmt);
-    const int changed = sqlite3_changes(Handle());
-    // The total counts what triggers changed besides; the rows the statement itself changed are
-    // in the count of changes.
-    if (changed == 1 && sqlite3_total_changes64(Handle()) - before == 1)
+    // The total counts what triggers changed besides the statement's own rows.
+    const sqlite3_int64 changed = sqlite3_total_changes64(Handle()) - before;
+    if (sqlite3_changes(Handle()) == 1 && changed == 1)
         return;
     throw DbError(QStringLiteral("データベース %1 への書き込みが、思ったとおりに行われません"
-                                 "でした (%2 行が変わるはずが %3 行)。何も保存していません。")
+                                 "でした (1 行が変わるはずが %2 行)。何も保存していません。")
                       .arg(path_)
-                      .arg(1)
-                      .arg(sqlite3_total_changes64(Handle()) - before));
+                      .arg(changed));
 }
 
 std::shared_ptr<Recordset> Database::OpenRecordset(const QString& source, RecordsetType type) {
