@@ -6,7 +6,6 @@
 #include "titlefile.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <array>
 #include <stdexcept>
 
@@ -50,8 +49,9 @@ QStringList CommandNames(bool saveOrder) {
     if (saveOrder)
         return kCommandNames;
     QStringList names = kCommandNames.mid(0, Save);
-    return names.replaceInStrings(QRegularExpression(QStringLiteral("$")),
-                                  QStringLiteral(", no order"));
+    for (QString& name : names)
+        name += QStringLiteral(", no order");
+    return names;
 }
 // The settings the window saves: its titles, still empty, 昇順, and no slanted titles.
 const QStringList kSettings = {
