@@ -55,6 +55,7 @@ private:
     void LoadRowForCorrection(const DataGrid& grid) override;
     void RefreshFromAlbumTab();
     void RefreshFromArtistTab();
+    void RefreshAfterUndo() override;
 
     // Start-up.
     void ReadTitleSettings() override;

@@ -39,6 +39,11 @@ void frmCaldrin::RefreshFromAlbumTab() {
     cmbAlbum[2]->SetText(cmbAlbum[1]->Text());
 }
 
+void frmCaldrin::RefreshAfterUndo() {
+    SSTab1->SetTab(1);
+    RefreshFromAlbumTab();
+}
+
 void frmCaldrin::RefreshFromArtistTab() {
     BindQuery({Data2, Data1}, caldrin::TracksOfArtist(cmbartist[2]->Text(), cmbAlbum[2]->Text()));
     SavedText1 = cmbartist[2]->Text();

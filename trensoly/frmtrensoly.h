@@ -52,6 +52,7 @@ private:
     bool WriteEntry(bool adding);
     void LoadRowForCorrection(const DataGrid& grid) override;
     void ClearPairUnlessGridHasRow(const DataGrid& grid, ComboBox& entry, ComboBox& browsing);
+    void RefreshAfterUndo() override;
 
     void ReadTitleSettings() override;
     void OpenCatalogueAndFillLists() override;

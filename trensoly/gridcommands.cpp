@@ -29,6 +29,16 @@ void frmTrensoly::cmdDel2_Click() {
     ClearPairUnlessGridHasRow(*DBGrid2, *cmbArtist[1], *cmbArtist[2]);
 }
 
+void frmTrensoly::RefreshAfterUndo() {
+    SSTab1->SetTab(1);
+    RefillDiscs();
+    RefillArtists();
+    BindArtist(cmbArtist[2]->Text());
+    ClearPairUnlessGridHasRow(*DBGrid2, *cmbArtist[1], *cmbArtist[2]);
+    cmbMD_Click(2);
+    ClearPairUnlessGridHasRow(*DBGrid1, *cmbMD[1], *cmbMD[2]);
+}
+
 // A disc or artist whose last track went has no entry left to show.
 void frmTrensoly::ClearPairUnlessGridHasRow(const DataGrid& grid, ComboBox& entry,
                                             ComboBox& browsing) {

@@ -32,8 +32,6 @@ QString StoredText(const char* utf8, qsizetype size) {
     return QString::fromUtf8(utf8, size);
 }
 
-namespace {
-
 void Bind(sqlite3_stmt* stmt, int index, const QVariant& value) {
     switch (value.typeId()) {
     case QMetaType::LongLong:
@@ -43,6 +41,11 @@ void Bind(sqlite3_stmt* stmt, int index, const QVariant& value) {
     case QMetaType::Double:
         sqlite3_bind_double(stmt, index, value.toDouble());
         return;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        sqlite3_bind_blob(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        return;
+    }
     default:
         if (value.isNull()) {
             sqlite3_bind_null(stmt, index);
@@ -53,14 +56,16 @@ void Bind(sqlite3_stmt* stmt, int index, const QVariant& value) {
     }
 }
 
-bool IsNumberValue(const QVariant& value) {
-    const int type = value.typeId();
-    return type == QMetaType::Double || type == QMetaType::Int || type == QMetaType::LongLong;
-}
-
 QString Identifier(QString name) {
     return QLatin1Char('"') + name.replace(QLatin1Char('"'), QLatin1String("\"\"")) +
            QLatin1Char('"');
+}
+
+namespace {
+
+bool IsNumberValue(const QVariant& value) {
+    const int type = value.typeId();
+    return type == QMetaType::Double || type == QMetaType::Int || type == QMetaType::LongLong;
 }
 
 bool IsNumericType(const QString& declared) {

@@ -14,6 +14,10 @@ struct sqlite3_stmt;
 QVariant ColumnValue(sqlite3_stmt* stmt, int column);
 // A stored text as it is, a byte order mark at its start included.
 QString StoredText(const char* utf8, qsizetype size);
+// Binds a value as the type it holds: integer, real, bytes, Null, or else its text.
+void Bind(sqlite3_stmt* stmt, int index, const QVariant& value);
+// A name quoted for SQL, whatever characters it holds.
+QString Identifier(QString name);
 
 // One column of the current row of a recordset.
 class Field {

@@ -123,12 +123,14 @@ CatalogueWindow::DeleteOutcome CatalogueWindow::DeleteCurrentRow(const DataGrid&
         return DeleteOutcome::Vanished;
     }
     const QStringList columns = tracktable::UserColumns(program_);
-    const QList<QVariant> before = StoredValues(grid.Columns(0).Value(), columns);
+    const qint64 id = grid.Columns(0).Value().toLongLong();
     dbTrack->BeginTrans();
+    const QList<QVariant> before = writehistory::StoredValues(*dbTrack, columns, id);
     rsTrack->Delete();
     dbTrack->CommitTrans();
     rsTrack->Close();
     fullLists_->Written(columns, before, {});
+    RecordWrite(QStringLiteral("削除"), {id, before, {}});
     return DeleteOutcome::Deleted;
 }
 
@@ -157,9 +159,9 @@ bool CatalogueWindow::WriteRow(bool adding, const QList<QVariant>& values) {
         }
     }
     const QStringList columns = tracktable::UserColumns(program_);
-    const QList<QVariant> before =
-        adding ? QList<QVariant>() : StoredValues(QString::number(EditRowId), columns);
     dbTrack->BeginTrans();
+    const QList<QVariant> before =
+        adding ? QList<QVariant>() : writehistory::StoredValues(*dbTrack, columns, EditRowId);
     if (adding)
         rsTrack->AddNew();
     else
@@ -167,22 +169,14 @@ bool CatalogueWindow::WriteRow(bool adding, const QList<QVariant>& values) {
     for (int i = 0; i < columns.size(); ++i)
         rsTrack->Fields(columns[i]) = values[i];
     rsTrack->Update();
+    const qint64 id = adding ? sqlite3_last_insert_rowid(dbTrack->Handle()) : EditRowId;
+    // As stored, for undo to tell whether anyone has changed the row since.
+    const QList<QVariant> after = writehistory::StoredValues(*dbTrack, columns, id);
     dbTrack->CommitTrans();
     rsTrack->Close();
     fullLists_->Written(columns, before, values);
+    RecordWrite(adding ? QStringLiteral("追加") : QStringLiteral("修正"), {id, before, after});
     return true;
-}
-
-QList<QVariant> CatalogueWindow::StoredValues(const QString& id, const QStringList& columns) {
-    // One read of the row, rsTrack left as it is.
-    const auto row =
-        dbTrack->OpenSnapshot(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
-                                  .arg(columns.join(QStringLiteral(", ")), statements::Table(),
-                                       statements::IdCriterion(id)));
-    QList<QVariant> values;
-    for (int column = 0; !row->Eof() && column < columns.size(); ++column)
-        values << row->Value(column);
-    return values;
 }
 
 QVariant CatalogueWindow::TrackNumber() const {

@@ -33,6 +33,11 @@ void CatalogueWindow::ConnectToolShortcuts() {
     };
     onKey(QKeySequence::Find, [this] { OpenFind(); });
     onKey(Qt::CTRL | Qt::Key_E, [this] { ExportCsv(); });
+    // A text field takes these keys for its own typing first, as everywhere on the desktop.
+    onKey(QKeySequence::Undo, [this] { Undo(); });
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
+        onKey(key, [this] { Redo(); });
     // The MD label of what the tab shows, as its MD button prints it.
     onKey(QKeySequence::Print, [this] {
         if (QPushButton* md = PrintButtons(SSTab1->Tab()).first; md && md->isEnabled())

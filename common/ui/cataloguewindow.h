@@ -10,6 +10,7 @@
 #include "reportdefinition.h"
 #include "trackcsv.h"
 #include "tracktable.h"
+#include "writehistory.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -85,6 +86,11 @@ public:
     // Ctrl+F: the window "検索", which shows a chosen track on the program's browsing tab.
     void OpenFind();
     FindWindow* Find() const { return find_; }
+    // Ctrl+Z takes the window's last write of this run back; Ctrl+Shift+Z or Ctrl+Y does it
+    // again. Neither touches a track another copy has changed since; the window's title tells
+    // what each would do.
+    void Undo();
+    void Redo();
     // Ctrl+E: every track to a CSV file the user names.
     void ExportCsv();
     // Writes the file whole or not at all; returns what went wrong, for the user, or nothing.
@@ -198,13 +204,16 @@ protected:
     // Adds a row, or rewrites the row being corrected; the values go to the columns in the
     // table's order. False, with the user told, when the row being corrected is gone.
     bool WriteRow(bool adding, const QList<QVariant>& values);
-    // The stored values of a row, as they were before a write.
-    QList<QVariant> StoredValues(const QString& id, const QStringList& columns);
     // The track number typed, once the checks have passed.
     QVariant TrackNumber() const;
     // Continuous add: the number one higher, the title empty and ready to be typed.
     void PrepareNextTrack();
     void SetAddMode();
+
+    // After a committed write of the window's own, for undo.
+    void RecordWrite(const QString& command, writehistory::RowChange row);
+    // Every list and the browsing tab brought up to date, as after a delete there.
+    virtual void RefreshAfterUndo() = 0;
 
     // The label of the tracks the grid of the data control shows, read anew from the catalogue.
     void PrintLabel(report::Label label, const DataControl& shown);
@@ -215,6 +224,8 @@ private:
     void CorrectCurrentRow(const DataGrid& grid);
     void CreateControls();
     void ConnectToolShortcuts();
+    void TakeStep(writehistory::Direction direction);
+    void ShowUndoState();
     void End();
 
     Program program_;
@@ -226,4 +237,6 @@ private:
     bool keepFullLists_ = true;
     QPointer<FindWindow> find_;
     std::thread backup_;
+    writehistory::History history_;
+    QString programTitle_;
 };
