@@ -147,7 +147,7 @@ TEST_F(CaldrinTitlePrint, CalibratingInThePreviewRedrawsItAndIsKeptForTheUser) {
 
 TEST_F(CaldrinTitlePrint, ExportWritesEveryTrackOrNothing) {
     const QString csv = folder.Path() + "/tracks.csv";
-    ASSERT_EQ(window->ExportCsvTo(csv, trackcsv::Encoding::Cp932), "");
+    ASSERT_EQ(window->ExportTracksTo(csv, trackbook::Format::CsvCp932), "");
     QFile file(csv);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
@@ -156,7 +156,7 @@ TEST_F(CaldrinTitlePrint, ExportWritesEveryTrackOrNothing) {
         QByteArray(QStringEncoder("Shift_JIS").encode(QString("森 健,夏の午後,2,花火")))));
 
     const QString nowhere = folder.Path() + "/missing/tracks.csv";
-    EXPECT_TRUE(window->ExportCsvTo(nowhere, trackcsv::Encoding::Utf8).contains(nowhere));
+    EXPECT_TRUE(window->ExportTracksTo(nowhere, trackbook::Format::CsvUtf8).contains(nowhere));
     EXPECT_FALSE(QFile::exists(nowhere));
 }
 

@@ -147,6 +147,44 @@ TEST(ToolsTest, ACatalogueWithTriggersIsRefusedUntouchedAndEveryValueGoesBothWay
     EXPECT_TRUE(again.contains(u"A,\uFEFFB,1,\r\n")) << again.toStdString();
 }
 
+// LibreOffice opens the workbook and saves it again, as a user with a spreadsheet does.
+static void SaveAgainInLibreOffice(const QDir& dir, const QString& name) {
+    QProcess office;
+    office.start("soffice",
+                 {"-env:UserInstallation=file://" + dir.filePath("profile"), "--headless",
+                  "--convert-to", "xlsx", "--outdir", dir.filePath("saved"), dir.filePath(name)});
+    ASSERT_TRUE(office.waitForFinished(180000)) << office.errorString().toStdString();
+    ASSERT_EQ(office.exitCode(), 0) << office.readAllStandardError().toStdString();
+}
+
+TEST(ToolsTest, AWorkbookComesBackFromASpreadsheetWithEveryValueAsItWas) {
+    const CatalogueFolder folder;
+    const QDir dir(folder.Path());
+    Shell(dir.filePath("sent.mdb"),
+          "CREATE TABLE データレコード (ID INTEGER PRIMARY KEY, MD番号, 曲番, 曲名, アーチスト名);"
+          "INSERT INTO データレコード (MD番号, 曲番, 曲名, アーチスト名) VALUES "
+          "('007', 1, '=SUM(1;2)', '1e3'), ('0x10', 2, '  間 ' || char(9) || ' ', '+81'), "
+          "('2024-01-02', 2.5, 'a' || char(1) || '_x0041_', 'TRUE'), ('1/2', 3, '', '');");
+    ASSERT_EQ(RunTool("exportcsv", {"trensoly", "sent.mdb", "sent.xlsx"}, dir.path()).code, 0);
+    SaveAgainInLibreOffice(dir, "sent.xlsx");
+    const Outcome made =
+        RunTool("mkcatalogue", {"trensoly", "back.mdb", "--import", "saved/sent.xlsx"}, dir.path());
+    EXPECT_EQ(made.output, "4 曲を追加しました。\n") << made.error.toStdString();
+    const QString sent = RunTool("exportcsv", {"trensoly", "sent.mdb"}, dir.path()).output;
+    EXPECT_EQ(RunTool("exportcsv", {"trensoly", "back.mdb"}, dir.path()).output, sent);
+    EXPECT_EQ(ColumnTexts(*Database::OpenDatabase(dir.filePath("back.mdb")),
+                          "SELECT typeof(曲番) FROM データレコード ORDER BY ID"),
+              QStringList({"integer", "integer", "real", "integer"}));
+
+    // A workbook cut short is refused whole.
+    QFile cut(dir.filePath("saved/sent.xlsx"));
+    ASSERT_TRUE(cut.resize(cut.size() / 2));
+    const Outcome refused =
+        RunTool("importcsv", {"trensoly", "back.mdb", "saved/sent.xlsx"}, dir.path());
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_TRUE(refused.error.contains("Excel ブック (.xlsx) として読めません"));
+}
+
 // However a long import is stopped, nothing is left under the catalogue's name, and the next try
 // goes through.
 TEST(ToolsTest, AnInterruptedImportLeavesNoCatalogue) {

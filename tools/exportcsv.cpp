@@ -1,8 +1,8 @@
-// Writes every track of a catalogue as a CSV file, for spreadsheets and for moving the tracks to
-// another catalogue with importcsv.
+// Writes every track of a catalogue as a workbook or a CSV file, for spreadsheets and for moving
+// the tracks to another catalogue with importcsv.
 #include "savefile.h"
 #include "toolsupport.h"
-#include "trackcsv.h"
+#include "trackbook.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -14,13 +14,17 @@
 namespace {
 
 const QString kHelp = QStringLiteral(
-    "使い方: exportcsv caldrin|trensoly CATALOGUE [OUT.csv] [--encoding utf-8|cp932]\n"
+    "使い方: exportcsv caldrin|trensoly CATALOGUE [OUT.csv|OUT.xlsx] [--format csv|xlsx]\n"
+    "                 [--encoding utf-8|cp932]\n"
     "\n"
     "caldrin (アルバム別) か trensoly (MD別) のカタログ CATALOGUE の全ての曲を、入力した順に\n"
-    "CSV で書き出します。1 行目は列の名前です。OUT.csv がなければ標準出力に書きます。\n"
-    "OUT.csv がすでにあれば置き換えます。書き出しに失敗したときは元のファイルが残ります。\n"
+    "CSV か Excel ブックで書き出します。1 行目は列の名前です。OUT がなければ標準出力に\n"
+    "書きます。OUT がすでにあれば置き換えます。書き出しに失敗したときは元のファイルが残ります。\n"
+    "表計算ソフトで開くならブックをお勧めします: 名前は全て文字列のセル、曲番は数値のセルに\n"
+    "なり、CSV のように \"007\" が 7 に、\"=1+1\" が計算式に変わることはありません。\n"
     "\n"
-    "  --encoding NAME  文字コード: utf-8 (BOM なし、指定がないとき) か cp932 (Shift_JIS)\n");
+    "  --format KIND    csv か xlsx。指定がないときは OUT の拡張子で決まり、標準出力には csv\n"
+    "  --encoding NAME  CSV の文字コード: utf-8 (BOM なし、指定がないとき) か cp932 (Shift_JIS)\n");
 
 std::optional<trackcsv::Encoding> EncodingNamed(const QString& name) {
     const QString lower = name.toLower();
@@ -41,7 +45,9 @@ bool SameFile(const QString& a, const QString& b) {
 int main(int argc, char* argv[]) {
     ToolCommandLine cli(QStringLiteral("exportcsv"), kHelp);
     const QCommandLineOption encodingOption(QStringLiteral("encoding"), {}, QStringLiteral("NAME"));
+    const QCommandLineOption formatOption(QStringLiteral("format"), {}, QStringLiteral("KIND"));
     cli.Parser().addOption(encodingOption);
+    cli.Parser().addOption(formatOption);
     if (const auto done = cli.ParseProgramRun(argc, argv, 2, 3))
         return *done;
     const QStringList args = cli.Arguments();
@@ -53,6 +59,15 @@ int main(int argc, char* argv[]) {
         return cli.UsageError(QStringLiteral("文字コードは utf-8 か cp932 です: %1")
                                   .arg(cli.Parser().value(encodingOption)));
     const QString catalogue = args[1], out = args.value(2);
+    const QString kind = cli.Parser().isSet(formatOption)
+                             ? cli.Parser().value(formatOption).toLower()
+                             : QFileInfo(out).suffix().toLower();
+    const bool workbook = kind == QLatin1String("xlsx");
+    if (cli.Parser().isSet(formatOption) && !workbook && kind != QLatin1String("csv"))
+        return cli.UsageError(
+            QStringLiteral("形式は csv か xlsx です: %1").arg(cli.Parser().value(formatOption)));
+    if (workbook && cli.Parser().isSet(encodingOption))
+        return cli.UsageError(QStringLiteral("--encoding は CSV にだけ使えます。"));
     // Swapping the arguments would otherwise put the CSV in place of the catalogue.
     if (!out.isEmpty() && SameFile(out, catalogue))
         return cli.UsageError(QStringLiteral("書き出し先がカタログそのものです: %1").arg(out));
@@ -62,7 +77,11 @@ int main(int argc, char* argv[]) {
     QByteArray csv;
     try {
         const auto db = tracktable::OpenCatalogue(catalogue, program, Database::Access::ReadOnly);
-        csv = trackcsv::Export(*db, program, *encoding);
+        csv = trackbook::Export(*db, program,
+                                workbook ? trackbook::Format::Workbook
+                                : *encoding == trackcsv::Encoding::Cp932
+                                    ? trackbook::Format::CsvCp932
+                                    : trackbook::Format::CsvUtf8);
     } catch (const std::exception& error) {
         return cli.Error(QString::fromUtf8(error.what()));
     }

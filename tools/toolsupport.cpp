@@ -1,6 +1,6 @@
 #include "toolsupport.h"
 
-#include "trackcsv.h"
+#include "trackbook.h"
 
 #include <QFile>
 #include <QTextStream>
@@ -123,7 +123,7 @@ int ImportTracks(const ToolCommandLine& cli, Database& db, Program program,
     if (file.error() != QFileDevice::NoError)
         return unreadable();
     qint64 added = 0;
-    const QList<trackcsv::Problem> problems = trackcsv::Import(db, program, csv, &added);
+    const QList<trackcsv::Problem> problems = trackbook::Import(db, program, csv, &added);
     if (!problems.isEmpty()) {
         QTextStream err(stderr);
         for (const trackcsv::Problem& problem : problems)

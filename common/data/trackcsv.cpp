@@ -136,57 +136,77 @@ void Insert(Database& db, Program program, const QList<Track>& tracks) {
 
 } // namespace
 
-QByteArray Export(Database& db, Program program, Encoding encoding) {
+void ForEachTrack(Database& db, Program program, const TrackVisitor& visit) {
     const QStringList columns = tracktable::UserColumns(program);
     const StatementHandle select = db.Prepare(QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY ID")
                                                   .arg(QuotedColumns(program), tracktable::kTable));
     sqlite3_stmt* stmt = select.get();
-    csvformat::CsvWriter writer(encoding);
-    writer.Add(columns);
     qint64 track = 0;
+    QList<QVariant> values;
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        ++track;
-        QStringList fields;
+        values.clear();
         for (int i = 0; i < columns.size(); ++i)
-            fields << csvformat::CsvField(ValueToText(ColumnValue(stmt, i)));
-        if (writer.Add(fields))
-            continue;
-        QStringList described;
-        for (int i = 0; i < columns.size(); ++i)
-            described
-                << QStringLiteral("%1「%2」").arg(columns[i], ValueToText(ColumnValue(stmt, i)));
-        throw std::runtime_error(QStringLiteral("%1 曲目 (%2) に CP932 (Shift_JIS) で書けない文字%3"
-                                                "があります。UTF-8 で書き出してください。")
-                                     .arg(track)
-                                     .arg(described.join(QLatin1Char(' ')),
-                                          shiftjis::FirstUnencodable(fields.join(QString())))
-                                     .toStdString());
+            values << ColumnValue(stmt, i);
+        visit(++track, values);
     }
     if (rc != SQLITE_DONE)
         db.Fail(rc);
+}
+
+QString DescribeTrack(Program program, qint64 track, const QList<QVariant>& values) {
+    const QStringList columns = tracktable::UserColumns(program);
+    QStringList described;
+    for (int i = 0; i < columns.size(); ++i)
+        described << QStringLiteral("%1「%2」").arg(columns[i], ValueToText(values[i]));
+    return QStringLiteral("%1 曲目 (%2)").arg(track).arg(described.join(QLatin1Char(' ')));
+}
+
+QByteArray Export(Database& db, Program program, Encoding encoding) {
+    csvformat::CsvWriter writer(encoding);
+    writer.Add(tracktable::UserColumns(program));
+    ForEachTrack(db, program, [&](qint64 track, const QList<QVariant>& values) {
+        QStringList fields;
+        for (const QVariant& value : values)
+            fields << csvformat::CsvField(ValueToText(value));
+        if (!writer.Add(fields))
+            throw std::runtime_error(QStringLiteral("%1 に CP932 (Shift_JIS) で書けない文字%2"
+                                                    "があります。UTF-8 で書き出してください。")
+                                         .arg(DescribeTrack(program, track, values),
+                                              shiftjis::FirstUnencodable(fields.join(QString())))
+                                         .toStdString());
+    });
     return std::move(writer).Bytes();
 }
 
 QList<Problem> Import(Database& db, Program program, const QByteArray& csv, qint64* added) {
-    if (added)
-        *added = 0;
     QList<Problem> problems;
     const QString text = csvformat::Decode(csv, problems);
-    if (!problems.isEmpty())
+    if (!problems.isEmpty()) {
+        if (added)
+            *added = 0;
         return problems;
+    }
     csvformat::CsvReader reader(text);
+    return ImportRecords(
+        db, program, [&reader](Record& record) { return reader.Next(record); }, added);
+}
+
+QList<Problem> ImportRecords(Database& db, Program program, const NextRecord& next, qint64* added) {
+    if (added)
+        *added = 0;
     Record record;
-    if (!reader.Next(record))
+    if (!next(record))
         return {Problem{1, QStringLiteral("見出しの行がありません。空のファイルです。")}};
     const QStringList columns = tracktable::UserColumns(program);
     QList<qsizetype> at;
     if (const QString wrong = MatchHeader(record, columns, at); !wrong.isEmpty())
         return {Problem{record.line, wrong}};
     const qsizetype width = record.fields.size();
+    QList<Problem> problems;
     QList<Track> tracks;
     Track track;
-    while (reader.Next(record)) {
+    while (next(record)) {
         const QStringList reasons = Check(record, width, columns, at, track);
         for (const QString& reason : reasons)
             problems << Problem{record.line, reason};

@@ -6,6 +6,12 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QVariant>
+#include <functional>
+
+namespace csvformat {
+struct Record;
+}
 
 // Tracks to and from CSV files (RFC 4180), as spreadsheets and other catalogue tools write them.
 namespace trackcsv {
@@ -31,5 +37,18 @@ struct Problem {
 // gets their number. Throws DbError when the write fails; nothing is then written.
 QList<Problem> Import(Database& db, Program program, const QByteArray& csv,
                       qint64* added = nullptr);
+
+// As Import, from records of any file that holds rows of texts; next gives the header first and
+// is false after the last record.
+using NextRecord = std::function<bool(csvformat::Record&)>;
+QList<Problem> ImportRecords(Database& db, Program program, const NextRecord& next,
+                             qint64* added = nullptr);
+
+// Every track's stored values in the program's columns, in the order the tracks were entered;
+// track counts from 1.
+using TrackVisitor = std::function<void(qint64 track, const QList<QVariant>& values)>;
+void ForEachTrack(Database& db, Program program, const TrackVisitor& visit);
+// "3 曲目 (アーチスト名「…」 …)": a track as the user finds it again in the file.
+QString DescribeTrack(Program program, qint64 track, const QList<QVariant>& values);
 
 } // namespace trackcsv

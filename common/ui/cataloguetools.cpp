@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QShortcut>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -32,7 +33,7 @@ void CatalogueWindow::ConnectToolShortcuts() {
         connect(new QShortcut(key, this), &QShortcut::activated, this, command);
     };
     onKey(QKeySequence::Find, [this] { OpenFind(); });
-    onKey(Qt::CTRL | Qt::Key_E, [this] { ExportCsv(); });
+    onKey(Qt::CTRL | Qt::Key_E, [this] { ExportTracks(); });
     // A text field takes these keys for its own typing first, as everywhere on the desktop.
     onKey(QKeySequence::Undo, [this] { Undo(); });
     for (const QKeySequence& key :
@@ -113,27 +114,46 @@ bool CatalogueWindow::SelectGridRow(DataGrid& grid, const QString& id) {
     return false;
 }
 
-void CatalogueWindow::ExportCsv() {
+void CatalogueWindow::ExportTracks() {
     if (!dbTrack)
         return;
+    // The workbook first: a spreadsheet keeps its values as they are, "007" and "=1+1" included.
+    const QString workbook = QStringLiteral("Excel ブック (*.xlsx)");
     const QString utf8 = QStringLiteral("CSV UTF-8 (*.csv)");
     const QString shiftJis = QStringLiteral("CSV Shift-JIS, 古い表計算ソフト向け (*.csv)");
-    QString chosen = utf8;
     const QString proposed =
-        QDir(UserDocumentsFolder()).filePath(tracktable::ProgramName(program_) + ".csv");
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("CSV に書き出す"),
-                                                      proposed, utf8 + ";;" + shiftJis, &chosen);
-    if (path.isEmpty())
+        QDir(UserDocumentsFolder()).filePath(tracktable::ProgramName(program_) + ".xlsx");
+    QFileDialog dialog(this, QStringLiteral("曲を書き出す"), proposed,
+                       QStringList{workbook, utf8, shiftJis}.join(QStringLiteral(";;")));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The name's ending follows the kind chosen.
+    connect(&dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog, workbook](const QString& kind) {
+                dialog.setDefaultSuffix(kind == workbook ? QStringLiteral("xlsx")
+                                                         : QStringLiteral("csv"));
+            });
+    dialog.setDefaultSuffix(QStringLiteral("xlsx"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    const QString problem = ExportCsvTo(path, chosen == shiftJis ? trackcsv::Encoding::Cp932
-                                                                 : trackcsv::Encoding::Utf8);
+    const QString path = dialog.selectedFiles().first();
+    const QString chosen = dialog.selectedNameFilter();
+    // A name the user typed with its own ending says which kind of file is wanted.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    trackbook::Format format = chosen == shiftJis ? trackbook::Format::CsvCp932
+                               : chosen == utf8   ? trackbook::Format::CsvUtf8
+                                                  : trackbook::Format::Workbook;
+    if (suffix == QLatin1String("xlsx"))
+        format = trackbook::Format::Workbook;
+    else if (suffix == QLatin1String("csv") && format == trackbook::Format::Workbook)
+        format = trackbook::Format::CsvUtf8;
+    const QString problem = ExportTracksTo(path, format);
     if (!problem.isEmpty())
         MsgBox(problem, vbOKOnly, kCheckTitle);
 }
 
-QString CatalogueWindow::ExportCsvTo(const QString& path, trackcsv::Encoding encoding) {
+QString CatalogueWindow::ExportTracksTo(const QString& path, trackbook::Format format) {
     try {
-        const QString reason = SaveWholeFile(path, trackcsv::Export(*dbTrack, program_, encoding));
+        const QString reason = SaveWholeFile(path, trackbook::Export(*dbTrack, program_, format));
         if (!reason.isEmpty())
             return QStringLiteral("%1 に書き込めませんでした。\n%2").arg(path, reason);
     } catch (const std::exception& error) {

@@ -8,7 +8,7 @@
 #include "fulllists.h"
 #include "recordset.h"
 #include "reportdefinition.h"
-#include "trackcsv.h"
+#include "trackbook.h"
 #include "tracktable.h"
 #include "writehistory.h"
 
@@ -91,10 +91,10 @@ public:
     // what each would do.
     void Undo();
     void Redo();
-    // Ctrl+E: every track to a CSV file the user names.
-    void ExportCsv();
+    // Ctrl+E: every track to a workbook or CSV file the user names.
+    void ExportTracks();
     // Writes the file whole or not at all; returns what went wrong, for the user, or nothing.
-    QString ExportCsvTo(const QString& path, trackcsv::Encoding encoding);
+    QString ExportTracksTo(const QString& path, trackbook::Format format);
     // The handlers both windows have, each program's own way.
     virtual void SSTab1_Click(int PreviousTab) = 0;
     virtual void cmdTuika_Click() = 0;

@@ -1,0 +1,136 @@
+#include "trackbook.h"
+
+#include "csvformat.h"
+#include "hasquote.h"
+#include "numbertext.h"
+#include "workbookfile.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <stdexcept>
+#include <xlsxwriter.h>
+
+namespace trackbook {
+
+namespace {
+
+[[noreturn]] void Refuse(const QString& reason) {
+    throw std::runtime_error(reason.toStdString());
+}
+
+// Closes the workbook on every path, so its temporary files go with the folder.
+struct BookCloser {
+    void operator()(lxw_workbook* book) const { workbook_close(book); }
+};
+using Book = std::unique_ptr<lxw_workbook, BookCloser>;
+
+// The file writes characters XML cannot hold as _xHHHH_, which the library does for us; a text
+// that holds such a sequence itself has its underscore written as one, _x005F_, or a spreadsheet
+// would read it as the character.
+QString EscapedUnderscores(QString text) {
+    static const QRegularExpression sequence(QStringLiteral("_(?=x[0-9A-Fa-f]{4}_)"));
+    return text.replace(sequence, QStringLiteral("_x005F_"));
+}
+
+void WriteValue(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, const QVariant& value,
+                bool isNumber) {
+    if (value.isNull())
+        return;
+    if (isNumber && value.typeId() != QMetaType::QString && value.typeId() != QMetaType::QByteArray)
+        worksheet_write_number(sheet, row, column, value.toDouble(), nullptr);
+    else if (const QString text = ValueToText(value); HasNul(text))
+        Refuse(QStringLiteral("NUL 文字はブックに書けません。"));
+    else if (const lxw_error error = worksheet_write_string(
+                 sheet, row, column, EscapedUnderscores(text).toUtf8().constData(), nullptr);
+             error != LXW_NO_ERROR)
+        Refuse(error == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED
+                   ? QStringLiteral("1 つのセルに入る 32,767 文字を超えています。")
+                   : QString::fromUtf8(lxw_strerror(error)));
+}
+
+QByteArray WriteWorkbook(Database& db, Program program) {
+    QTemporaryDir folder;
+    if (!folder.isValid())
+        Refuse(QStringLiteral("一時フォルダーを作れません: %1").arg(folder.errorString()));
+    const QString path = folder.filePath(QStringLiteral("tracks.xlsx"));
+    QByteArray scratch = QFile::encodeName(folder.path());
+    lxw_workbook_options options{};
+    // Rows go to the file as they are written, so a million tracks take no more memory than one.
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = scratch.data();
+    Book book(workbook_new_opt(QFile::encodeName(path).constData(), &options));
+    lxw_worksheet* sheet = book ? workbook_add_worksheet(book.get(), "曲") : nullptr;
+    if (!sheet)
+        Refuse(QStringLiteral("ブックを作れません。"));
+    const QStringList columns = tracktable::UserColumns(program);
+    const auto numberColumn = lxw_col_t(columns.indexOf(QStringLiteral("曲番")));
+    worksheet_set_column(sheet, 0, lxw_col_t(columns.size() - 1), 24, nullptr);
+    worksheet_set_column(sheet, numberColumn, numberColumn, 8, nullptr);
+    lxw_format* heading = workbook_add_format(book.get());
+    format_set_bold(heading);
+    for (int i = 0; i < columns.size(); ++i)
+        worksheet_write_string(sheet, 0, lxw_col_t(i), columns[i].toUtf8().constData(), heading);
+    worksheet_freeze_panes(sheet, 1, 0);
+    trackcsv::ForEachTrack(db, program, [&](qint64 track, const QList<QVariant>& values) {
+        if (track >= LXW_ROW_MAX)
+            Refuse(QStringLiteral("曲が %1 曲を超え、ワークシートに入りません。CSV で書き出して"
+                                  "ください。")
+                       .arg(LXW_ROW_MAX - 1));
+        try {
+            for (int i = 0; i < columns.size(); ++i)
+                WriteValue(sheet, lxw_row_t(track), lxw_col_t(i), values[i], i == numberColumn);
+        } catch (const std::runtime_error& error) {
+            Refuse(trackcsv::DescribeTrack(program, track, values) + QStringLiteral(": ") +
+                   QString::fromUtf8(error.what()));
+        }
+    });
+    if (const lxw_error error = workbook_close(book.release()); error != LXW_NO_ERROR)
+        Refuse(
+            QStringLiteral("ブックを書けません: %1").arg(QString::fromUtf8(lxw_strerror(error))));
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    if (bytes.isEmpty() || file.error() != QFileDevice::NoError)
+        Refuse(QStringLiteral("ブックを書けません: %1").arg(file.errorString()));
+    return bytes;
+}
+
+} // namespace
+
+QByteArray Export(Database& db, Program program, Format format) {
+    if (format == Format::Workbook)
+        return WriteWorkbook(db, program);
+    return trackcsv::Export(db, program,
+                            format == Format::CsvCp932 ? trackcsv::Encoding::Cp932
+                                                       : trackcsv::Encoding::Utf8);
+}
+
+QList<trackcsv::Problem> Import(Database& db, Program program, const QByteArray& bytes,
+                                qint64* added) {
+    if (!workbookfile::IsArchive(bytes))
+        return trackcsv::Import(db, program, bytes, added);
+    QList<csvformat::Record> rows;
+    if (const QString fault = workbookfile::ReadFirstSheet(bytes, rows); !fault.isEmpty()) {
+        if (added)
+            *added = 0;
+        return {trackcsv::Problem{1, fault}};
+    }
+    // A sheet leaves out the empty cells at the end of a row, where a CSV file has empty fields.
+    const qsizetype width = rows.isEmpty() ? 0 : rows.first().fields.size();
+    qsizetype next = 0;
+    return trackcsv::ImportRecords(
+        db, program,
+        [&](csvformat::Record& record) {
+            if (next == rows.size())
+                return false;
+            record = rows[next++];
+            while (record.fields.size() < width)
+                record.fields << QString();
+            return true;
+        },
+        added);
+}
+
+} // namespace trackbook
