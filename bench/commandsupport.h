@@ -56,9 +56,9 @@ private:
     double lastWriteMs_ = 0;
 };
 
-// After each command the window's events are processed for this long, so work that arrives
-// later, such as the questions of an accessibility client, counts towards the command's CPU
-// time. None by default.
+// Before and after each command the window's events are processed in slices this long until one
+// passes idle, so work that arrives later, such as the questions of an accessibility client,
+// counts towards the command's CPU time. None by default.
 void SetSettleMs(int ms);
 
 // Drives a started window by calling its handlers as the controls would. Each command returns
@@ -66,7 +66,7 @@ void SetSettleMs(int ms);
 // command are left out.
 class WindowDriver {
 public:
-    // Runs the start-up and shows the window.
+    // Runs the start-up and shows the window, active as the window a user works in.
     explicit WindowDriver(CatalogueWindow& window);
 
     // The time the events the last command left behind took: the grids' layout and the repaint.
@@ -76,10 +76,14 @@ public:
     double LastCpuMs() const { return lastCpuMs_; }
 
     void GoToTab(int tab);
-    // Picks the text in a list on that tab: the list's Click is the handler timed.
+    // Picks the text in a list on that tab, the focus on the list: its Click is the handler timed.
     double Pick(int tab, ComboBox& list, const QString& text, const std::function<void()>& click);
     // A command that shows some other number of messages than expected has not done its work.
-    double Timed(int expectedPrompts, const std::function<void()>& handler);
+    // With a control, the focus is on it first, as on the button a user presses.
+    double Timed(int expectedPrompts, const std::function<void()>& handler,
+                 QWidget* from = nullptr);
+    // The arrow key that makes the grid's next row current, or its previous one from the last.
+    double MoveInGrid(DataGrid& grid);
 
 private:
     CatalogueWindow& window_;

@@ -4,9 +4,13 @@
 # asking about every event. Programs started inside see the bus; whether they use it is theirs
 # to say (QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 makes a Qt program use it).
 #
-#   scripts/accessibility-session.sh COMMAND [ARGS...]
+#   scripts/accessibility-session.sh [--orca] COMMAND [ARGS...]
 #
-# Needs the Debian packages xvfb, xauth, dbus, at-spi2-core and libatspi2.0-dev.
+# With --orca, Orca itself is the reader, its speech and braille off; what it would have said is
+# in its debug record, whose path the command finds in ORCA_RECORD.
+#
+# Needs the Debian packages xvfb, xauth, dbus, at-spi2-core and libatspi2.0-dev, and orca for
+# --orca.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 reader=${BUILD_DIR:-$root/build}/bench/screenreader
@@ -27,13 +31,34 @@ shift
 dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
     >/dev/null
 said=$(mktemp)
-"$reader" >"$said" &
+ready=listening
+if [[ "${1:-}" == --orca ]]; then
+    shift
+    command -v orca >/dev/null || { echo "accessibility-session: install orca" >&2; exit 1; }
+    # Orca's own record for its regression tests: each utterance a line as it is spoken, unlike
+    # its debug output, which is buffered and makes it ask the programs more than it would.
+    prefs=$(mktemp -d)
+    cat >"$prefs/orca-customizations.py" <<'PYTHON'
+import logging, os
+from gi.repository import GLib
+record = logging.FileHandler(os.environ["ORCA_RECORD"], encoding="utf-8")
+record.setFormatter(logging.Formatter("%(message)s"))
+logging.getLogger("speech").addHandler(record)
+GLib.idle_add(lambda: logging.getLogger("speech").info("ORCA READY") and False)
+PYTHON
+    export ORCA_RECORD=$said GSETTINGS_BACKEND=memory
+    orca --disable speech --disable braille --user-prefs "$prefs" ${ORCA_DEBUG:+--debug-file "$ORCA_DEBUG"} >/dev/null 2>&1 &
+    ready="ORCA READY"
+else
+    "$reader" >"$said" &
+fi
 reader_pid=$!
-trap 'kill "$reader_pid" 2>/dev/null; rm -f "$said"' EXIT
-for _ in $(seq 100); do
-    grep -q listening "$said" && break
+# Orca refuses to start while another Orca of the user is running: this one ends with the session.
+trap 'kill "$reader_pid" 2>/dev/null; wait "$reader_pid" 2>/dev/null || true; rm -rf "$said" ${prefs:-}' EXIT
+for _ in $(seq 600); do
+    grep -q "$ready" "$said" && break
     sleep 0.1
 done
-grep -q listening "$said" || { echo "accessibility-session: the reader did not start" >&2; exit 1; }
+grep -q "$ready" "$said" || { echo "accessibility-session: the reader did not start" >&2; exit 1; }
 export QT_QPA_PLATFORM=xcb
 "$@"

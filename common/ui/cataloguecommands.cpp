@@ -112,7 +112,12 @@ void CatalogueWindow::SetAddMode() {
 CatalogueWindow::DeleteOutcome CatalogueWindow::DeleteCurrentRow(const DataGrid& grid) {
     if (!GridHasRow(grid))
         return DeleteOutcome::Kept;
-    if (MsgBox(QStringLiteral("削除してもよろしいですか？"), vbYesNo, kCheckTitle) != vbYes)
+    // The box shows only its question; a reader also hears which track it is about.
+    QStringList track;
+    for (int column = 1; column < gridFields_.size(); ++column)
+        track << QStringLiteral("%1「%2」").arg(gridFields_[column], grid.Columns(column).Value());
+    if (MsgBox(QStringLiteral("削除してもよろしいですか？"), vbYesNo, kCheckTitle,
+               QStringLiteral("削除する曲: ") + track.join(QLatin1Char(' '))) != vbYes)
         return DeleteOutcome::Kept;
     rsTrack = dbTrack->OpenRecordset(statements::Table(), dbOpenDynaset);
     rsTrack->FindFirst(statements::IdCriterion(grid.Columns(0).Value()));

@@ -2,6 +2,7 @@
 
 #include "labelpreview.h"
 #include "msgbox.h"
+#include "readerevents.h"
 
 #include <QAccessibleWidget>
 #include <QCloseEvent>
@@ -27,6 +28,7 @@ CatalogueWindow::CatalogueWindow(Program program, QString programFolder, const Q
     static const bool factoriesInstalled = (QAccessible::installFactory(AccessibleWindow),
                                             QAccessible::installFactory(AccessibleViewPart), true);
     Q_UNUSED(factoriesInstalled);
+    TellReadersOnlyWhereTheUserIs();
     const QString name = tracktable::ProgramName(program_);
     setWindowIcon(QIcon::fromTheme(name, QIcon(QStringLiteral(":/icons/%1.svg").arg(name))));
     CreateControls();

@@ -3,6 +3,7 @@
 #include "listentries.h"
 #include "recordset.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -23,6 +24,12 @@ ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
     entries_ = new ListEntries(this);
     setModel(entries_);
     connect(this, &QComboBox::activated, this, &ComboBox::Click);
+    // A reader hears which entry was picked: on this desktop a list's name is its text, and a
+    // change of it goes unsaid; a change of its selection is said.
+    connect(this, &QComboBox::activated, this, [this] {
+        QAccessibleEvent picked(this, QAccessible::Selection);
+        QAccessible::updateAccessibility(&picked);
+    });
     // Any change of the field, the user's or the program's, supersedes a pending clear.
     connect(lineEdit(), &QLineEdit::textChanged, this, [this] { clearPending_ = false; });
     lineEdit()->installEventFilter(this);

@@ -9,14 +9,15 @@ bool testMode = false;
 QList<int> queuedAnswers;
 QList<MessageBox::Shown> shown;
 
-int ShowReal(const QString& prompt, int style, const QString& title) {
+int ShowReal(const QString& prompt, int style, const QString& title, const QString& detail) {
     QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::NoButton,
                     QApplication::activeWindow());
     // Prompts carry titles, names and paths the user typed; none of it is markup.
     box.setTextFormat(Qt::PlainText);
-    // A screen reader announces an alert by its name and description.
+    // A screen reader announces an alert by its name, the text it shows and its description;
+    // the text in the description too would be said twice.
     box.setAccessibleName(title);
-    box.setAccessibleDescription(prompt);
+    box.setAccessibleDescription(detail);
     if (style == vbYesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
@@ -30,10 +31,11 @@ int ShowReal(const QString& prompt, int style, const QString& title) {
 
 } // namespace
 
-int MessageBox::Show(const QString& prompt, int style, const QString& title) {
+int MessageBox::Show(const QString& prompt, int style, const QString& title,
+                     const QString& readerDetail) {
     if (!testMode)
-        return ShowReal(prompt, style, title);
-    shown.append({prompt, style, title});
+        return ShowReal(prompt, style, title, readerDetail);
+    shown.append({prompt, style, title, readerDetail});
     if (!queuedAnswers.isEmpty())
         return queuedAnswers.takeFirst();
     return style == vbYesNo ? vbYes : vbOK;

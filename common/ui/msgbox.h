@@ -21,9 +21,13 @@ public:
         QString prompt;
         int style;
         QString title;
+        QString readerDetail;
     };
 
-    static int Show(const QString& prompt, int style, const QString& title);
+    // readerDetail: what a screen reader says of the box beyond its text, which the box shows
+    // and the reader reads already.
+    static int Show(const QString& prompt, int style, const QString& title,
+                    const QString& readerDetail = {});
 
     // For tests: boxes are answered without being shown, by the queued answer or else by the
     // default button, and each one is recorded.
@@ -32,6 +36,7 @@ public:
     static QList<Shown> TakeShown();
 };
 
-inline int MsgBox(const QString& prompt, int style, const QString& title) {
-    return MessageBox::Show(prompt, style, title);
+inline int MsgBox(const QString& prompt, int style, const QString& title,
+                  const QString& readerDetail = {}) {
+    return MessageBox::Show(prompt, style, title, readerDetail);
 }

@@ -1,0 +1,65 @@
+#include "readerevents.h"
+
+#include "cataloguewindow.h"
+
+#include <QAccessible>
+#include <QApplication>
+
+namespace {
+
+bool AlwaysTold(QAccessible::Event type) {
+    switch (type) {
+    case QAccessible::Alert:
+    case QAccessible::DialogStart:
+    case QAccessible::DialogEnd:
+    case QAccessible::PopupMenuStart:
+    case QAccessible::PopupMenuEnd:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Told(const QAccessibleEvent& event) {
+    if (AlwaysTold(event.type()))
+        return true;
+    auto* widget = qobject_cast<QWidget*>(event.object());
+    if (!widget)
+        return true;
+    QWidget* window = widget->window();
+    // The title of a catalogue window tells what undo would take back; read when asked for.
+    if (widget == window)
+        return !(qobject_cast<CatalogueWindow*>(window) &&
+                 event.type() == QAccessible::NameChanged);
+    // A list's entries refilled while it is closed, a box's text set before it is shown.
+    if (!window->isVisible())
+        return false;
+    if (!qobject_cast<CatalogueWindow*>(window))
+        return true;
+    // The control with the focus, what it lies in (a tab shown with it), and its own parts. A grid
+    // says its current cell has the focus whenever the cell changes, the focus elsewhere or not.
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && (widget == focus || widget->isAncestorOf(focus) || focus->isAncestorOf(widget));
+}
+
+QAccessible::UpdateHandler bridge = nullptr;
+
+void Filter(QAccessibleEvent* event) {
+    if (!Told(*event))
+        return;
+    if (bridge) {
+        bridge(event);
+        return;
+    }
+    // Qt's own bridge, reached as it is without a handler of ours.
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(Filter);
+}
+
+} // namespace
+
+void TellReadersOnlyWhereTheUserIs() {
+    static const bool installed = (bridge = QAccessible::installUpdateHandler(Filter), true);
+    Q_UNUSED(installed);
+}
