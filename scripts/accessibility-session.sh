@@ -35,6 +35,13 @@ ready=listening
 if [[ "${1:-}" == --orca ]]; then
     shift
     command -v orca >/dev/null || { echo "accessibility-session: install orca" >&2; exit 1; }
+    # Orca will not start beside another Orca of the same user, and replacing it would take a
+    # screen reader away from whoever uses it.
+    if pgrep -u "$(id -u)" -x orca >/dev/null; then
+        echo "accessibility-session: Orca is already running for this user; run this as another" \
+            "user or once it has ended" >&2
+        exit 1
+    fi
     # Orca's own record for its regression tests: each utterance a line as it is spoken, unlike
     # its debug output, which is buffered and makes it ask the programs more than it would.
     prefs=$(mktemp -d)
