@@ -29,10 +29,19 @@ void History::Drop(Direction direction) {
     From(direction).pop_back();
 }
 
-QList<QVariant> StoredValues(Database& db, const QStringList& columns, qint64 id) {
+namespace {
+
+QStringList Identifiers(const QStringList& columns) {
     QStringList names;
     for (const QString& column : columns)
         names << Identifier(column);
+    return names;
+}
+
+} // namespace
+
+QList<QVariant> StoredValues(Database& db, const QStringList& columns, qint64 id) {
+    const QStringList names = Identifiers(columns);
     StatementHandle stmt =
         db.Prepare(QStringLiteral("SELECT %1 FROM %2 WHERE ID = ?")
                        .arg(names.join(QLatin1Char(',')), Identifier(tracktable::kTable)));
@@ -54,9 +63,7 @@ namespace {
 void Write(Database& db, const QStringList& columns, qint64 id, bool exists,
            const QList<QVariant>& values) {
     const QString table = Identifier(tracktable::kTable);
-    QStringList names;
-    for (const QString& column : columns)
-        names << Identifier(column);
+    const QStringList names = Identifiers(columns);
     QString sql;
     if (values.isEmpty())
         sql = QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(table);
