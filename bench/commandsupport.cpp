@@ -317,10 +317,13 @@ void CommandBench::PrintResults(qint64 tracks) const {
     for (int command = 0; command < commands_.size(); ++command) {
         const double windowMs = Median(windowMs_[command]);
         const double bareMs = Median(bareMs_[command]);
-        const double ratio = windowMs / bareMs;
+        // A command with no statements of its own (a move in a grid) has nothing to be compared
+        // with.
+        constexpr double kNoWorkMs = 0.01;
+        const QString ratio = bareMs < kNoWorkMs ? QString() : Ratio(windowMs / bareMs);
         const auto& writes = writeMs_[command];
         kResults.PrintRow({ProgramName(program_), QString::number(tracks), commands_[command],
-                           Ms(windowMs), Ms(bareMs), Ratio(ratio), Ms(Median(redrawMs_[command])),
+                           Ms(windowMs), Ms(bareMs), ratio, Ms(Median(redrawMs_[command])),
                            writes.empty() ? QString() : Ms(Median(writes))},
                           Verdict(tracks, windowMs < TargetMs(tracks)));
     }
