@@ -61,6 +61,13 @@ QString Identifier(QString name) {
            QLatin1Char('"');
 }
 
+QStringList Identifiers(const QStringList& names) {
+    QStringList quoted;
+    for (const QString& name : names)
+        quoted << Identifier(name);
+    return quoted;
+}
+
 namespace {
 
 bool IsNumberValue(const QVariant& value) {

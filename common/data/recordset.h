@@ -16,8 +16,9 @@ QVariant ColumnValue(sqlite3_stmt* stmt, int column);
 QString StoredText(const char* utf8, qsizetype size);
 // Binds a value as the type it holds: integer, real, bytes, Null, or else its text.
 void Bind(sqlite3_stmt* stmt, int index, const QVariant& value);
-// A name quoted for SQL, whatever characters it holds.
+// A name quoted for SQL, whatever characters it holds; names, each so quoted.
 QString Identifier(QString name);
+QStringList Identifiers(const QStringList& names);
 
 // One column of the current row of a recordset.
 class Field {

@@ -26,10 +26,7 @@ bool IsSpliced(const QString& column) {
 }
 
 QString QuotedColumns(Program program) {
-    QStringList names;
-    for (const QString& column : tracktable::UserColumns(program))
-        names << QLatin1Char('"') + column + QLatin1Char('"');
-    return names.join(QLatin1Char(','));
+    return Identifiers(tracktable::UserColumns(program)).join(QLatin1Char(','));
 }
 
 struct Track {
@@ -106,8 +103,8 @@ void BindText(Database& db, sqlite3_stmt* stmt, int index, const QString& text) 
 void Insert(Database& db, Program program, const QList<Track>& tracks) {
     const QStringList columns = tracktable::UserColumns(program);
     const StatementHandle insert =
-        db.Prepare(QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (?, ?, ?, ?)")
-                       .arg(tracktable::kTable, QuotedColumns(program)));
+        db.Prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (?, ?, ?, ?)")
+                       .arg(Identifier(tracktable::kTable), QuotedColumns(program)));
     sqlite3_stmt* stmt = insert.get();
     db.BeginTrans();
     try {
@@ -138,8 +135,9 @@ void Insert(Database& db, Program program, const QList<Track>& tracks) {
 
 void ForEachTrack(Database& db, Program program, const TrackVisitor& visit) {
     const QStringList columns = tracktable::UserColumns(program);
-    const StatementHandle select = db.Prepare(QStringLiteral("SELECT %1 FROM \"%2\" ORDER BY ID")
-                                                  .arg(QuotedColumns(program), tracktable::kTable));
+    const StatementHandle select =
+        db.Prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY ID")
+                       .arg(QuotedColumns(program), Identifier(tracktable::kTable)));
     sqlite3_stmt* stmt = select.get();
     qint64 track = 0;
     QList<QVariant> values;

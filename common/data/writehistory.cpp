@@ -29,17 +29,6 @@ void History::Drop(Direction direction) {
     From(direction).pop_back();
 }
 
-namespace {
-
-QStringList Identifiers(const QStringList& columns) {
-    QStringList names;
-    for (const QString& column : columns)
-        names << Identifier(column);
-    return names;
-}
-
-} // namespace
-
 QList<QVariant> StoredValues(Database& db, const QStringList& columns, qint64 id) {
     const QStringList names = Identifiers(columns);
     StatementHandle stmt =
