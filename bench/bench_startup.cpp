@@ -1,6 +1,8 @@
-// How long each program's window takes to start on catalogues of growing size, against SQLite
-// alone running the statements its start-up runs. The window should cost little more than the
-// statements: at 100,000 tracks, under 1.5 times their time and under half a second in all.
+// How long each program takes to start on catalogues of growing size, as the user waits for it:
+// from the process started to its window mapped on an X display. The floor is what cannot be
+// avoided, in the same run: the sqlite3 shell running the statements the start-up runs, and a
+// bare Qt window mapped. A start may take at most 1.2 times the floor, at every size. Form_Load
+// alone, and Form_Load while another copy backs the catalogue up, are further columns.
 //
 //   bench_startup [caldrin] [trensoly] [TRACKS...]      (default: both; 1000 100000 1000000)
 
@@ -9,8 +11,10 @@
 #include "frmtrensoly.h"
 #include "msgbox.h"
 #include "statements.h"
+#include "windowmapped.h"
 
 #include <QDir>
+#include <QFile>
 #include <algorithm>
 #include <memory>
 #include <stdexcept>
@@ -20,10 +24,13 @@ using namespace statements;
 
 namespace {
 
-constexpr double kTargetFormLoadMs = 500.0;
+constexpr double kStartRatio = 1.2;
 
 struct StartupCase {
     Program program;
+    const char* executable;
+    // What the main window's title starts with: a splash window comes first.
+    const char* title;
     std::unique_ptr<CatalogueWindow> (*window)(const QString& folder);
     // The statements the start-up runs, in its order.
     QStringList (*statements)();
@@ -34,13 +41,13 @@ template <typename Window> std::unique_ptr<CatalogueWindow> Make(const QString& 
 }
 
 const StartupCase kCases[] = {
-    {Program::Caldrin, Make<frmCaldrin>,
+    {Program::Caldrin, MDCAT_CALDRIN_EXECUTABLE, "Caldrin Ver", Make<frmCaldrin>,
      [] {
          return QStringList{caldrin::AllAlbums(), caldrin::AllArtistsOrdered()};
      }},
     // Without a settings file the disc list is given no direction, and the browse tabs are bound
     // to the lists' text, which filling has just cleared.
-    {Program::Trensoly, Make<frmTrensoly>,
+    {Program::Trensoly, MDCAT_TRENSOLY_EXECUTABLE, "Trensoly Ver", Make<frmTrensoly>,
      [] {
          return QStringList{trensoly::AllDiscs({}), trensoly::TracksOfDisc({}), AllArtists(),
                             trensoly::TracksOfArtist({})};
@@ -50,9 +57,10 @@ const StartupCase kCases[] = {
 const ResultTable kTable({{QStringLiteral("program"), 9},
                           {QStringLiteral("tracks"), 9},
                           {QStringLiteral("rows read"), 10},
-                          {QStringLiteral("Form_Load ms"), 13},
-                          {QStringLiteral("bare ms"), 9},
+                          {QStringLiteral("start ms"), 9},
+                          {QStringLiteral("floor ms"), 9},
                           {QStringLiteral("ratio"), 7},
+                          {QStringLiteral("Form_Load ms"), 13},
                           {QStringLiteral("during backup ms"), 17}});
 
 // The start-up as main runs it, less the window's construction, which the catalogue's size does
@@ -85,33 +93,56 @@ qint64 ReadStatements(const StartupCase& startup, const QString& path) {
     return rows;
 }
 
+// The program as installed: the executable beside its catalogue, started in its folder.
+QString InstallBeside(const StartupCase& startup, const Catalogue& catalogue) {
+    const QString copy = catalogue.Folder() + QLatin1Char('/') + ProgramName(startup.program);
+    if (!QFile::copy(QString::fromUtf8(startup.executable), copy))
+        throw std::runtime_error("cannot copy the program to " + copy.toStdString());
+    return copy;
+}
+
+double StartMs(const VirtualDisplay& display, const StartupCase& startup, const QString& executable,
+               const Catalogue& catalogue) {
+    return TimeToWindowMapped(display, executable, QString::fromUtf8(startup.title),
+                              catalogue.Folder());
+}
+
+double FloorMs(const VirtualDisplay& display, const StartupCase& startup,
+               const Catalogue& catalogue) {
+    const double shell =
+        TimeToExit(QStringLiteral("sqlite3"), {QStringLiteral("-readonly"), catalogue.Path(),
+                                               startup.statements().join(u";\n")});
+    return shell + TimeToWindowMapped(display, QStringLiteral(MDCAT_BARE_WINDOW_EXECUTABLE),
+                                      QStringLiteral("bare"), catalogue.Folder());
+}
+
 void Measure(Program program, qint64 tracks) {
+    static const VirtualDisplay display;
     const StartupCase& startup =
         *std::ranges::find(kCases, program, [](const StartupCase& c) { return c.program; });
     const Catalogue catalogue(tracks, program);
+    const QString executable = InstallBeside(startup, catalogue);
     const qint64 rows = ReadStatements(startup, catalogue.Path());
-    // The two sides take turns, so a passing load on the machine slows both alike.
-    std::vector<double> bare, window, duringBackup;
+    // The sides take turns, so a passing load on the machine slows each alike.
+    std::vector<double> start, floor, formLoad, duringBackup;
     for (int i = 0; i < kRepetitions; ++i) {
-        bare.push_back(ElapsedMs([&] { ReadStatements(startup, catalogue.Path()); }));
-        window.push_back(FormLoadMs(startup, catalogue.Folder()));
+        start.push_back(StartMs(display, startup, executable, catalogue));
+        floor.push_back(FloorMs(display, startup, catalogue));
+        formLoad.push_back(FormLoadMs(startup, catalogue.Folder()));
         duringBackup.push_back(FormLoadDuringBackupMs(startup, catalogue));
     }
-    const double bareMs = Median(bare);
-    const double formLoadMs = Median(window);
-    const double ratio = formLoadMs / bareMs;
+    const double ratio = Median(start) / Median(floor);
     kTable.PrintRow({ProgramName(program), QString::number(tracks), QString::number(rows),
-                     Ms(formLoadMs), Ms(bareMs), Ratio(ratio), Ms(Median(duringBackup))},
-                    Verdict(tracks, formLoadMs < kTargetFormLoadMs && ratio < kTargetRatio));
+                     Ms(Median(start)), Ms(Median(floor)), Ratio(ratio), Ms(Median(formLoad)),
+                     Ms(Median(duringBackup))},
+                    ratio <= kStartRatio ? QStringLiteral("  met") : QStringLiteral("  missed"));
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    return RunPrograms(argc, argv, "bench_startup", kTable,
-                       QStringLiteral("targets at %1 tracks: ratio under %2, Form_Load under %3 ms")
-                           .arg(kTargetTracks)
-                           .arg(kTargetRatio)
-                           .arg(kTargetFormLoadMs),
-                       Measure);
+    return RunPrograms(
+        argc, argv, "bench_startup", kTable,
+        QStringLiteral("target at every size: start at most %1 times the floor").arg(kStartRatio),
+        Measure);
 }
