@@ -10,6 +10,13 @@
 #include <QShortcut>
 #include <algorithm>
 
+namespace {
+
+// Characters a list shows at least, however narrow the window.
+constexpr int kMinimumContentsLength = 8;
+
+} // namespace
+
 ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
@@ -20,6 +27,10 @@ ComboBox::ComboBox(QWidget* parent) : QComboBox(parent) {
     // An inline completer would turn a typed "Blue" into an existing "Blue Harbor" unasked.
     setCompleter(nullptr);
     setMaxVisibleItems(20);
+    // The layout gives each list its width. Sized to its contents, a list would measure every
+    // entry it holds, 100,000 at a time, before the window could first be shown.
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(kMinimumContentsLength);
     // Whole lists arrive at once; the model takes them in one step, not one item at a time.
     entries_ = new ListEntries(this);
     setModel(entries_);
