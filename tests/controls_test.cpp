@@ -53,6 +53,18 @@ TEST(ComboBoxTest, TypedTextIsKeptAsTyped) {
     EXPECT_EQ(list.Text(), "blue");
 }
 
+// Sized to what it held, a list would measure every entry before the window could be shown, and a
+// single long album name would widen the whole window.
+TEST(ComboBoxTest, ItsSizeDoesNotDependOnWhatItHolds) {
+    ComboBox list;
+    const QSize empty = list.sizeHint();
+    const QSize emptyMinimum = list.minimumSizeHint();
+    ComboBox full;
+    full.AddItems({QString(400, QLatin1Char('W')), QStringLiteral("夏の午後")});
+    EXPECT_EQ(full.sizeHint(), empty);
+    EXPECT_EQ(full.minimumSizeHint(), emptyMinimum);
+}
+
 TEST(TabControlTest, ReportsTheTabLeftBeforeTheChangeReturns) {
     TabControl tabs;
     for (const char* caption : {"0", "1", "2", "3"})
