@@ -193,10 +193,12 @@ TEST_F(CaldrinStartup, BothWaysOutReleaseTheCatalogue) {
     EXPECT_TRUE(window->Ended());
     EXPECT_FALSE(window->dbTrack->IsOpen());
 
-    // The next start finds the window where the user left it, with the program's own icon.
+    // The next start finds the window where the user left it; once shown, it has the program's
+    // own icon.
     ASSERT_TRUE(Load());
     EXPECT_EQ(window->geometry(), placed);
-    EXPECT_FALSE(window->windowIcon().pixmap(32).isNull());
+    window->show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window->windowIcon().pixmap(32).isNull(); }));
 }
 
 TEST_F(CaldrinStartup, EveryControlCarriesItsNameCaptionAndLabel) {

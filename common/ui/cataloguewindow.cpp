@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <QSettings>
+#include <QTimer>
 
 namespace {
 
@@ -29,8 +30,6 @@ CatalogueWindow::CatalogueWindow(Program program, QString programFolder, const Q
                                             QAccessible::installFactory(AccessibleViewPart), true);
     Q_UNUSED(factoriesInstalled);
     TellReadersOnlyWhereTheUserIs();
-    const QString name = tracktable::ProgramName(program_);
-    setWindowIcon(QIcon::fromTheme(name, QIcon(QStringLiteral(":/icons/%1.svg").arg(name))));
     CreateControls();
 }
 
@@ -132,6 +131,18 @@ void CatalogueWindow::KeepFullLists(bool keep) {
     keepFullLists_ = keep;
     if (fullLists_)
         fullLists_->SetKeeping(keep);
+}
+
+void CatalogueWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Looking the icon up in the theme takes longer than building the window, and nothing in the
+    // window waits for it: the icon comes once the window is on the screen.
+    if (!testAttribute(Qt::WA_SetWindowIcon))
+        QTimer::singleShot(0, this, [this] {
+            const QString name = tracktable::ProgramName(program_);
+            setWindowIcon(
+                QIcon::fromTheme(name, QIcon(QStringLiteral(":/icons/%1.svg").arg(name))));
+        });
 }
 
 void CatalogueWindow::closeEvent(QCloseEvent* event) {

@@ -111,6 +111,7 @@ protected:
     CatalogueWindow(Program program, QString programFolder, const QString& productName,
                     const QStringList& gridFields);
 
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
     // The program's own start-up steps: the settings file, then the catalogue and the lists.
