@@ -170,6 +170,37 @@ TEST_F(CaldrinBrowse, FindTellsTracksApartAsTheCatalogueGroupsThem) {
     EXPECT_EQ(find->Results()->model()->rowCount(), 1);
 }
 
+// Each key narrows the results down from the key before; what it finds is what the whole text
+// finds afresh, and a text spanning two fields finds nothing even when each half did.
+TEST_F(CaldrinBrowse, FindNarrowsKeyByKeyAsAFreshSearchWouldFind) {
+    MakeCatalogue();
+    {
+        const auto db = folder.Open();
+        AddAlbumTrack(*db, "アメ", "ロック", 1, "Stone");
+        for (int number = 1; number <= 40; ++number)
+            AddAlbumTrack(*db, "Someone", "Other", number, QString("Filler %1").arg(number));
+    }
+    Start();
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    FindWindow* find = window->Find();
+    ASSERT_NE(find, nullptr);
+    find->Text()->clear();
+    QList<int> counts;
+    for (const QChar typed : QString("メロディ"))
+        find->Text()->insert(typed), counts << find->Results()->model()->rowCount();
+    EXPECT_EQ(counts, (QList<int>{2, 1, 1, 1}));
+    EXPECT_EQ(find->Results()->model()->index(0, 4).data().toString(), "ﾒﾛﾃﾞｨｰ");
+    find->Text()->clear();
+    counts.clear();
+    for (const QChar typed : QString("ロック"))
+        find->Text()->insert(typed), counts << find->Results()->model()->rowCount();
+    EXPECT_EQ(counts, (QList<int>{2, 1, 1})) << "found by its album name";
+    find->Text()->clear();
+    for (const QChar typed : QString("FILLER 4"))
+        find->Text()->insert(typed);
+    EXPECT_EQ(find->Results()->model()->rowCount(), 2) << "Filler 4 and Filler 40";
+}
+
 // A name another tool stored with a NUL in it is reached like any other.
 TEST_F(CaldrinBrowse, ANameHoldingANulIsBrowsedCorrectedPrintedAndDeleted) {
     MakeCatalogue();

@@ -15,15 +15,15 @@ public:
     explicit Model(TrackIndex& index, QObject* parent)
         : QAbstractTableModel(parent), index_(index) {}
 
-    void SetFound(QList<qint64> ids) {
+    void SetFound(std::vector<TrackIndex::Track> found) {
         beginResetModel();
-        ids_ = std::move(ids);
+        found_ = std::move(found);
         endResetModel();
     }
-    QStringList Row(int row) const { return index_.Row(ids_[row]); }
+    QStringList Row(int row) const { return index_.Row(index_.Id(found_[size_t(row)])); }
 
     int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : int(ids_.size());
+        return parent.isValid() ? 0 : int(found_.size());
     }
     int columnCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : int(index_.Columns().size());
@@ -49,7 +49,7 @@ public:
 
 private:
     TrackIndex& index_;
-    QList<qint64> ids_;
+    std::vector<TrackIndex::Track> found_;
 };
 
 FindWindow::FindWindow(QWidget* parent, const QString& catalogue, Program program, ShowTrack show)
@@ -118,10 +118,10 @@ void FindWindow::Reread() {
 }
 
 void FindWindow::Search() {
-    const QList<qint64> found = index_.Find(text_->text());
+    const std::vector<TrackIndex::Track>& found = index_.Find(text_->text());
     model_->SetFound(found);
     status_->setText(QStringLiteral("%1 曲").arg(found.size()));
-    if (!found.isEmpty())
+    if (!found.empty())
         results_->setCurrentIndex(model_->index(0, 0));
 }
 
