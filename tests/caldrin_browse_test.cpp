@@ -101,8 +101,7 @@ TEST_F(CaldrinBrowse, TypedQuotesCannotBreakAQuery) {
 TEST_F(CaldrinBrowse, FindShowsTheChosenTrackOnTheAlbumTab) {
     MakeCatalogue();
     Start();
-    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
-    FindWindow* find = window->Find();
+    FindWindow* find = PressFind();
     ASSERT_TRUE(find && find->isVisible());
     EXPECT_EQ(find->windowTitle(), "検索");
     EXPECT_EQ(QAccessible::queryAccessibleInterface(find->Results())->text(QAccessible::Name),
@@ -130,11 +129,11 @@ TEST_F(CaldrinBrowse, FindShowsTheChosenTrackOnTheAlbumTab) {
     // A track another copy added is found once the user comes back to find; one the window's
     // lists do not hold yet is not shown.
     AddAlbumTrack(*folder.Open(), "Anna", "Blue Harbor", 4, "Snow");
-    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    PressFind();
     Retype(*find->Text(), "snow");
     EXPECT_EQ(find->Results()->model()->rowCount(), 1);
     AddAlbumTrack(*folder.Open(), "Anna", "新しいアルバム", 1, "Snowfall");
-    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    PressFind();
     Retype(*find->Text(), "snowf");
     QTest::keyClick(find->Text(), Qt::Key_Return);
     EXPECT_EQ(Text("cmbAlbum(1)"), "夏の午後");
@@ -151,8 +150,7 @@ TEST_F(CaldrinBrowse, FindTellsTracksApartAsTheCatalogueGroupsThem) {
         AddAlbumTrack(*db, "été", "Album X", 2, "second");
     }
     Start();
-    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
-    FindWindow* find = window->Find();
+    FindWindow* find = PressFind();
     ASSERT_NE(find, nullptr);
     Retype(*find->Text(), "trio夏");
     EXPECT_EQ(find->Results()->model()->rowCount(), 0);
@@ -166,8 +164,26 @@ TEST_F(CaldrinBrowse, FindTellsTracksApartAsTheCatalogueGroupsThem) {
     AddAlbumTrack(*folder.Open(), "Anna", "Blue Harbor", 4, "Snow");
     QApplication::setActiveWindow(window.get());
     QApplication::setActiveWindow(find);
+    WaitForTracks(*find);
     Retype(*find->Text(), "snow");
     EXPECT_EQ(find->Results()->model()->rowCount(), 1);
+}
+
+// The window is there at once, while its tracks are read; what was typed meanwhile is searched
+// once they are in.
+TEST_F(CaldrinBrowse, FindAnswersAtOnceAndSearchesWhatWasTypedWhileReading) {
+    MakeCatalogue();
+    Start();
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    FindWindow* find = window->Find();
+    ASSERT_NE(find, nullptr);
+    EXPECT_TRUE(find->isVisible());
+    EXPECT_TRUE(find->Reading());
+    EXPECT_EQ(find->findChild<QLabel*>()->text(), "曲を読み込んでいます…");
+    find->Text()->setText("harbor");
+    WaitForTracks(*find);
+    EXPECT_EQ(find->Results()->model()->rowCount(), 2);
+    EXPECT_EQ(find->findChild<QLabel*>()->text(), "2 曲");
 }
 
 // Each key narrows the results down from the key before; what it finds is what the whole text
@@ -181,8 +197,7 @@ TEST_F(CaldrinBrowse, FindNarrowsKeyByKeyAsAFreshSearchWouldFind) {
             AddAlbumTrack(*db, "Someone", "Other", number, QString("Filler %1").arg(number));
     }
     Start();
-    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
-    FindWindow* find = window->Find();
+    FindWindow* find = PressFind();
     ASSERT_NE(find, nullptr);
     find->Text()->clear();
     QList<int> counts;

@@ -106,6 +106,7 @@ TEST_F(Keyboard, EveryCommandRunsFromTheKeyboard) {
     // Activated as a window manager activates a new window.
     QApplication::setActiveWindow(window->Find());
     ASSERT_EQ(QApplication::focusWidget(), window->Find()->Text());
+    WaitForTracks(*window->Find());
     TypeText("sunrise");
     Press(Qt::Key_Return);
     EXPECT_EQ(window->DBGrid1->Columns(4).Value(), "Sunrise");

@@ -238,8 +238,7 @@ TEST_F(Trensoly, FindShowsADoubleClickedTrackOnTheDiscTab) {
     GoToTab(3);
     Retype(List("cmbMD(1)"), "99");
     GoToTab(2);
-    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
-    FindWindow* find = window->Find();
+    FindWindow* find = PressFind();
     ASSERT_NE(find, nullptr);
     Retype(*find->Text(), "ａｎｎ");
     QTableView* results = find->Results();

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "cataloguewindow.h"
+#include "findwindow.h"
 #include "msgbox.h"
 #include "testsupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QTabBar>
 #include <QTest>
@@ -37,6 +39,20 @@ protected:
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    // Ctrl+F as the user presses it in the main window, and the window "検索" once it has read
+    // the tracks.
+    FindWindow* PressFind() {
+        QApplication::setActiveWindow(window.get());
+        QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+        FindWindow* find = window->Find();
+        if (find)
+            WaitForTracks(*find);
+        return find;
+    }
+    static void WaitForTracks(const FindWindow& find) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !find.Reading(); }));
     }
 
     ComboBox& List(const char* name) { return *window->template findChild<ComboBox*>(name); }

@@ -48,10 +48,28 @@ quint32 CheckedOffset(qsizetype size) {
 
 } // namespace
 
+struct TrackIndex::Tracks {
+    struct Names {
+        Track start;
+        quint32 first;
+        quint32 second;
+    };
+    // The folded names, one after another, and where each starts.
+    std::string names;
+    std::vector<quint32> nameStarts;
+    std::vector<Names> runs;
+    // Each track's own folded texts, one after another, and where each track's start.
+    std::string lines;
+    std::vector<quint32> lineStarts;
+    std::vector<qint64> ids;
+
+    Track Count() const { return Track(ids.size()); }
+};
+
 // Gives each distinct name one number and one folded copy.
 class TrackIndex::Loader {
 public:
-    explicit Loader(TrackIndex& index) : index_(index) {}
+    explicit Loader(Tracks& tracks) : tracks_(tracks) {}
     quint32 Name(sqlite3_stmt* stmt, int column) {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
         const QByteArray raw = QByteArray::fromRawData(text, sqlite3_column_bytes(stmt, column));
@@ -61,10 +79,10 @@ public:
             return last.number;
         auto known = numbers_.constFind(raw);
         if (known == numbers_.cend()) {
-            index_.nameStarts_.push_back(CheckedOffset(index_.names_.size()));
-            AppendFolded(index_.names_, ColumnUtf8(stmt, column));
+            tracks_.nameStarts.push_back(CheckedOffset(tracks_.names.size()));
+            AppendFolded(tracks_.names, ColumnUtf8(stmt, column));
             known = numbers_.insert(QByteArray(raw.constData(), raw.size()),
-                                    quint32(index_.nameStarts_.size() - 1));
+                                    quint32(tracks_.nameStarts.size() - 1));
         }
         last = {true, known.key(), *known};
         return last.number;
@@ -76,18 +94,23 @@ private:
         QByteArray raw;
         quint32 number = 0;
     };
-    TrackIndex& index_;
+    Tracks& tracks_;
     QHash<QByteArray, quint32> numbers_;
     std::array<Last, 3> last_;
 };
 
 TrackIndex::TrackIndex(const QString& catalogue, Program program)
-    : program_(program),
+    : catalogue_(catalogue), program_(program),
       db_(tracktable::OpenCatalogue(catalogue, program, Database::Access::ReadOnly)),
       columns_(QStringList{QStringLiteral("ID")} + tracktable::UserColumns(program)) {
     rowQuery_ = db_->Prepare(QStringLiteral("SELECT %1 FROM %2 WHERE ID = ?")
                                  .arg(columns_.join(QStringLiteral(", ")), tracktable::kTable));
-    Refresh();
+}
+
+TrackIndex::~TrackIndex() = default;
+
+qint64 TrackIndex::Id(Track track) const {
+    return tracks_->ids[track];
 }
 
 qint64 TrackIndex::DataVersion() const {
@@ -98,79 +121,86 @@ qint64 TrackIndex::DataVersion() const {
     return sqlite3_column_int64(stmt.get(), 0);
 }
 
-bool TrackIndex::Refresh() {
-    const qint64 version = DataVersion();
-    if (version == dataVersion_)
-        return false;
-    Load();
-    dataVersion_ = version;
-    return true;
-}
-
-void TrackIndex::Load() {
-    names_.clear();
-    nameStarts_.clear();
-    runs_.clear();
-    lines_.clear();
-    lineStarts_.clear();
-    ids_.clear();
+void TrackIndex::Take(std::shared_ptr<const Tracks> tracks, qint64 version) {
+    tracks_ = std::move(tracks);
+    version_ = version;
     lastNeedle_.clear();
     found_.clear();
     rows_.clear();
+}
+
+std::shared_ptr<const TrackIndex::Tracks>
+TrackIndex::Read(const QString& catalogue, Program program, const std::atomic<bool>& cancelled) {
+    const auto db = tracktable::OpenCatalogue(catalogue, program, Database::Access::ReadOnly);
     const StatementHandle stmt =
-        db_->Prepare(QStringLiteral("SELECT ID, %1 FROM %2 ORDER BY %3")
-                         .arg((NameColumns(program_) + kOwnColumns).join(QStringLiteral(", ")),
-                              tracktable::kTable, BrowsingOrder(program_)));
-    Loader loader(*this);
-    int code;
-    while ((code = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        const auto track = Track(ids_.size());
-        ids_.push_back(sqlite3_column_int64(stmt.get(), 0));
-        const quint32 first = loader.Name(stmt.get(), 1);
-        const quint32 second = loader.Name(stmt.get(), 2);
-        if (runs_.empty() || runs_.back().first != first || runs_.back().second != second)
-            runs_.push_back({track, first, second});
-        lineStarts_.push_back(CheckedOffset(lines_.size()));
-        for (int column = 3; column < 3 + int(kOwnColumns.size()); ++column) {
-            AppendFolded(lines_, ColumnUtf8(stmt.get(), column));
-            lines_ += kFieldBreak;
+        db->Prepare(QStringLiteral("SELECT ID, %1 FROM %2 ORDER BY %3")
+                        .arg((NameColumns(program) + kOwnColumns).join(QStringLiteral(", ")),
+                             tracktable::kTable, BrowsingOrder(program)));
+    auto tracks = std::make_shared<Tracks>();
+    Tracks& t = *tracks;
+    {
+        Loader loader(t);
+        int code;
+        while ((code = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+            if (cancelled.load(std::memory_order_relaxed))
+                return nullptr;
+            const Track track = t.Count();
+            t.ids.push_back(sqlite3_column_int64(stmt.get(), 0));
+            const quint32 first = loader.Name(stmt.get(), 1);
+            const quint32 second = loader.Name(stmt.get(), 2);
+            if (t.runs.empty() || t.runs.back().first != first || t.runs.back().second != second)
+                t.runs.push_back({track, first, second});
+            t.lineStarts.push_back(CheckedOffset(t.lines.size()));
+            for (int column = 3; column < 3 + int(kOwnColumns.size()); ++column) {
+                AppendFolded(t.lines, ColumnUtf8(stmt.get(), column));
+                t.lines += kFieldBreak;
+            }
         }
+        if (code != SQLITE_DONE)
+            db->Fail(code);
     }
-    if (code != SQLITE_DONE)
-        db_->Fail(code);
-    nameStarts_.push_back(CheckedOffset(names_.size()));
-    lineStarts_.push_back(CheckedOffset(lines_.size()));
-    names_.shrink_to_fit();
-    lines_.shrink_to_fit();
-    runs_.shrink_to_fit();
-    // The names' lookup table and the old index are gone; give their pages back.
+    t.nameStarts.push_back(CheckedOffset(t.names.size()));
+    t.lineStarts.push_back(CheckedOffset(t.lines.size()));
+    t.names.shrink_to_fit();
+    t.lines.shrink_to_fit();
+    t.runs.shrink_to_fit();
+    // The names' lookup table is gone; give its pages back.
     malloc_trim(0);
+    return tracks;
 }
 
 std::vector<char> TrackIndex::NamesContaining(const QByteArray& needle) const {
-    std::vector<char> match(nameStarts_.size() - 1);
+    const Tracks& t = *tracks_;
+    std::vector<char> match(t.nameStarts.size() - 1);
     for (size_t name = 0; name < match.size(); ++name)
-        match[name] =
-            FindIn({names_.data() + nameStarts_[name], nameStarts_[name + 1] - nameStarts_[name]},
-                   needle) != nullptr;
+        match[name] = FindIn({t.names.data() + t.nameStarts[name],
+                              t.nameStarts[name + 1] - t.nameStarts[name]},
+                             needle) != nullptr;
     return match;
 }
 
 bool TrackIndex::LineContains(Track track, const QByteArray& needle) const {
-    return FindIn({lines_.data() + lineStarts_[track], lineStarts_[track + 1] - lineStarts_[track]},
+    const Tracks& t = *tracks_;
+    return FindIn({t.lines.data() + t.lineStarts[track],
+                   t.lineStarts[track + 1] - t.lineStarts[track]},
                   needle) != nullptr;
 }
 
 const std::vector<TrackIndex::Track>& TrackIndex::Find(const QString& text) {
+    if (!tracks_) {
+        found_.clear();
+        return found_;
+    }
+    const Tracks& t = *tracks_;
     QString folded = FoldForSearch(text);
     folded.remove(QChar(kFieldBreak));
     const QByteArray needle = folded.toUtf8();
     // Checking each earlier result costs more than one sweep through every text once they are
     // more than a few.
     const bool narrows = !lastNeedle_.isEmpty() && needle.contains(lastNeedle_) &&
-                         found_.size() <= ids_.size() / kNarrowingShare;
+                         found_.size() <= t.ids.size() / kNarrowingShare;
     if (needle.isEmpty()) {
-        found_.resize(ids_.size());
+        found_.resize(t.ids.size());
         for (Track track = 0; track < found_.size(); ++track)
             found_[track] = track;
     } else if (narrows) {
@@ -184,11 +214,12 @@ const std::vector<TrackIndex::Track>& TrackIndex::Find(const QString& text) {
 
 void TrackIndex::FindInRuns(size_t from, size_t to, const QByteArray& needle,
                             const std::vector<char>& namesMatch, std::vector<Track>& found) const {
-    const char* const base = lines_.data();
+    const Tracks& t = *tracks_;
+    const char* const base = t.lines.data();
     for (size_t run = from; run < to; ++run) {
-        const Track start = runs_[run].start;
-        const Track end = run + 1 < runs_.size() ? runs_[run + 1].start : Track(ids_.size());
-        if (namesMatch[runs_[run].first] || namesMatch[runs_[run].second]) {
+        const Track start = t.runs[run].start;
+        const Track end = run + 1 < t.runs.size() ? t.runs[run + 1].start : Track(t.ids.size());
+        if (namesMatch[t.runs[run].first] || namesMatch[t.runs[run].second]) {
             for (Track track = start; track < end; ++track)
                 found.push_back(track);
             continue;
@@ -196,12 +227,12 @@ void TrackIndex::FindInRuns(size_t from, size_t to, const QByteArray& needle,
         // One search through the run's texts; after a match, on from the next track.
         Track track = start;
         while (track < end) {
-            const char* hit =
-                FindIn({base + lineStarts_[track], lineStarts_[end] - lineStarts_[track]}, needle);
+            const char* hit = FindIn(
+                {base + t.lineStarts[track], t.lineStarts[end] - t.lineStarts[track]}, needle);
             if (!hit)
                 break;
             const auto offset = quint32(hit - base);
-            while (lineStarts_[track + 1] <= offset)
+            while (t.lineStarts[track + 1] <= offset)
                 ++track;
             found.push_back(track++);
         }
@@ -209,6 +240,7 @@ void TrackIndex::FindInRuns(size_t from, size_t to, const QByteArray& needle,
 }
 
 void TrackIndex::FindAll(const QByteArray& needle, const std::vector<char>& namesMatch) {
+    const Tracks& t = *tracks_;
     // A sweep through a million tracks takes longer than a frame on one core; the machine's
     // cores each take a share of the runs.
     const size_t shares =
@@ -217,10 +249,10 @@ void TrackIndex::FindAll(const QByteArray& needle, const std::vector<char>& name
     std::vector<std::thread> helpers;
     for (size_t share = 1; share < shares; ++share)
         helpers.emplace_back([&, share] {
-            FindInRuns(runs_.size() * share / shares, runs_.size() * (share + 1) / shares, needle,
+            FindInRuns(t.runs.size() * share / shares, t.runs.size() * (share + 1) / shares, needle,
                        namesMatch, found[share]);
         });
-    FindInRuns(0, runs_.size() / shares, needle, namesMatch, found[0]);
+    FindInRuns(0, t.runs.size() / shares, needle, namesMatch, found[0]);
     for (std::thread& helper : helpers)
         helper.join();
     found_ = std::move(found[0]);
@@ -230,12 +262,13 @@ void TrackIndex::FindAll(const QByteArray& needle, const std::vector<char>& name
 
 void TrackIndex::FindAmong(std::vector<Track> candidates, const QByteArray& needle,
                            const std::vector<char>& namesMatch) {
+    const Tracks& t = *tracks_;
     found_.clear();
     size_t run = 0;
     for (const Track track : candidates) {
-        while (run + 1 < runs_.size() && runs_[run + 1].start <= track)
+        while (run + 1 < t.runs.size() && t.runs[run + 1].start <= track)
             ++run;
-        if (namesMatch[runs_[run].first] || namesMatch[runs_[run].second] ||
+        if (namesMatch[t.runs[run].first] || namesMatch[t.runs[run].second] ||
             LineContains(track, needle))
             found_.push_back(track);
     }

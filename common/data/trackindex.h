@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,32 +22,40 @@ public:
     // A track's place in browsing order.
     using Track = quint32;
 
-    // Throws DbError naming the catalogue when it cannot be read.
+    // What a search looks through, read on a connection of its own, so a window can read it on
+    // another thread while it goes on answering the user.
+    struct Tracks;
+
+    // Opens the catalogue; the tracks come with Take. Throws DbError naming the catalogue when
+    // it cannot be opened.
     TrackIndex(const QString& catalogue, Program program);
+    ~TrackIndex();
 
     // ID first, then the program's columns.
     const QStringList& Columns() const { return columns_; }
 
-    // Reads the tracks again when another connection, the window's own included, has written
-    // since they were read. True when it did.
-    bool Refresh();
-    // The tracks any of whose texts contains the text, compared folded; all tracks for "". A
-    // text that extends the one before is looked for among that one's tracks alone.
+    // Counts the catalogue's commits by any connection, the window's own included.
+    qint64 DataVersion() const;
+    // True when the catalogue was written since the tracks taken were read, or none were.
+    bool Stale() const { return DataVersion() != version_; }
+    // Reads every track; null when cancelled first. Throws DbError naming the catalogue.
+    static std::shared_ptr<const Tracks> Read(const QString& catalogue, Program program,
+                                              const std::atomic<bool>& cancelled);
+    // Searches the tracks read from now on; VERSION is what DataVersion said before the read.
+    void Take(std::shared_ptr<const Tracks> tracks, qint64 version);
+    // The tracks any of whose texts contains the text, compared folded; all tracks for "", none
+    // before any are taken. A text that extends the one before is looked for among that one's
+    // tracks alone.
     const std::vector<Track>& Find(const QString& text);
-    qint64 Id(Track track) const { return ids_[track]; }
+    qint64 Id(Track track) const;
     // The texts of one track as the window shows them, by column; empty when it is gone.
     QStringList Row(qint64 id);
+    const QString& Catalogue() const { return catalogue_; }
+    Program ProgramOf() const { return program_; }
 
 private:
-    struct Names {
-        Track start;
-        quint32 first;
-        quint32 second;
-    };
     class Loader;
 
-    void Load();
-    qint64 DataVersion() const;
     bool LineContains(Track track, const QByteArray& needle) const;
     void FindAll(const QByteArray& needle, const std::vector<char>& namesMatch);
     void FindInRuns(size_t from, size_t to, const QByteArray& needle,
@@ -55,20 +64,14 @@ private:
                    const std::vector<char>& namesMatch);
     std::vector<char> NamesContaining(const QByteArray& needle) const;
 
+    QString catalogue_;
     Program program_;
     std::unique_ptr<Database> db_;
     QStringList columns_;
     StatementHandle rowQuery_;
-    // The folded names, one after another, and where each starts.
-    std::string names_;
-    std::vector<quint32> nameStarts_;
-    std::vector<Names> runs_;
-    // Each track's own folded texts, one after another, and where each track's start.
-    std::string lines_;
-    std::vector<quint32> lineStarts_;
-    std::vector<qint64> ids_;
+    std::shared_ptr<const Tracks> tracks_;
     QByteArray lastNeedle_;
     std::vector<Track> found_;
     QHash<qint64, QStringList> rows_;
-    qint64 dataVersion_ = -1;
+    qint64 version_ = -1;
 };

@@ -86,11 +86,20 @@ FindWindow::FindWindow(QWidget* parent, const QString& catalogue, Program progra
     layout->addWidget(status_);
     resize(640, 420);
 
-    connect(text_, &QLineEdit::textChanged, this, &FindWindow::Search);
+    connect(text_, &QLineEdit::textChanged, this, [this] {
+        notice_.clear();
+        Search();
+    });
     connect(text_, &QLineEdit::returnPressed, this, &FindWindow::ShowChosen);
     connect(results_, &QTableView::activated, this, &FindWindow::ShowChosen);
     text_->installEventFilter(this);
-    Search();
+    Reread();
+}
+
+FindWindow::~FindWindow() {
+    closing_ = true;
+    if (reader_.joinable())
+        reader_.join();
 }
 
 bool FindWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -113,14 +122,50 @@ void FindWindow::changeEvent(QEvent* event) {
 }
 
 void FindWindow::Reread() {
-    if (index_.Refresh())
-        Search();
+    if (Reading()) {
+        // The read under way may have begun before the change the user came back for.
+        rereadWanted_ = true;
+        return;
+    }
+    rereadWanted_ = false;
+    if (!index_.Stale())
+        return;
+    if (notice_.isEmpty())
+        status_->setText(QStringLiteral("曲を読み込んでいます…"));
+    const qint64 version = index_.DataVersion();
+    reader_ =
+        std::thread([this, version, catalogue = index_.Catalogue(), program = index_.ProgramOf()] {
+            std::shared_ptr<const TrackIndex::Tracks> tracks;
+            QString problem;
+            try {
+                tracks = TrackIndex::Read(catalogue, program, closing_);
+            } catch (const std::exception& error) {
+                problem = QString::fromUtf8(error.what());
+            }
+            // Taken on the window's own thread; dropped with the window if it is gone by then.
+            QMetaObject::invokeMethod(
+                this, [this, tracks, version, problem] { Arrived(tracks, version, problem); },
+                Qt::QueuedConnection);
+        });
+}
+
+void FindWindow::Arrived(std::shared_ptr<const TrackIndex::Tracks> tracks, qint64 version,
+                         const QString& problem) {
+    reader_.join();
+    if (!problem.isEmpty()) {
+        status_->setText(problem);
+        return;
+    }
+    index_.Take(std::move(tracks), version);
+    Search();
+    if (rereadWanted_)
+        Reread();
 }
 
 void FindWindow::Search() {
     const std::vector<TrackIndex::Track>& found = index_.Find(text_->text());
     model_->SetFound(found);
-    status_->setText(QStringLiteral("%1 曲").arg(found.size()));
+    status_->setText(notice_.isEmpty() ? QStringLiteral("%1 曲").arg(found.size()) : notice_);
     if (!found.empty())
         results_->setCurrentIndex(model_->index(0, 0));
 }
@@ -131,8 +176,10 @@ void FindWindow::ShowChosen() {
         return;
     const QStringList row = model_->Row(chosen.row());
     if (row.isEmpty() || !show_(row)) {
+        // Said until the user types again, however soon the tracks read anew come in.
+        notice_ = QStringLiteral("この曲は表示できませんでした。別のコピーで変更された"
+                                 "可能性があります。");
+        status_->setText(notice_);
         Reread();
-        status_->setText(QStringLiteral("この曲は表示できませんでした。別のコピーで変更された"
-                                        "可能性があります。"));
     }
 }

@@ -3,7 +3,9 @@
 #include "trackindex.h"
 
 #include <QDialog>
+#include <atomic>
 #include <functional>
+#include <thread>
 
 class QLabel;
 class QLineEdit;
@@ -18,13 +20,17 @@ public:
     // Shows a track given its texts by column, ID first; false when the window could not.
     using ShowTrack = std::function<bool(const QStringList& row)>;
 
-    // Throws DbError when the catalogue cannot be read.
+    // Throws DbError when the catalogue cannot be opened. The tracks are read on a thread of
+    // their own: the window answers at once and searches once they are in.
     FindWindow(QWidget* parent, const QString& catalogue, Program program, ShowTrack show);
+    ~FindWindow() override;
 
     QLineEdit* Text() const { return text_; }
     QTableView* Results() const { return results_; }
-    // Reads the catalogue again when it changed since, and searches again.
+    // Reads the catalogue again when it changed since, and searches again once it is read; until
+    // then the tracks read before are searched.
     void Reread();
+    bool Reading() const { return reader_.joinable(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,6 +41,8 @@ protected:
 private:
     void Search();
     void ShowChosen();
+    void Arrived(std::shared_ptr<const TrackIndex::Tracks> tracks, qint64 version,
+                 const QString& problem);
 
     class Model;
     TrackIndex index_;
@@ -43,4 +51,8 @@ private:
     QTableView* results_;
     Model* model_;
     QLabel* status_;
+    QString notice_;
+    std::thread reader_;
+    std::atomic<bool> closing_ = false;
+    bool rereadWanted_ = false;
 };
