@@ -1,13 +1,14 @@
 // How soon the window "検索" shows its results after each key the user types: the search over
 // every track's folded texts and the first screen of results drawn, within 16 ms a key at every
-// size. Opening the window reads and folds every track once: it should be usable within 0.3 s,
-// and its index should add at most 40 MB to the program.
+// size. The window should be usable within 0.3 s while it reads and folds every track once in the
+// background, and its index should add at most 40 MB to the program.
 //
 //   bench_find [caldrin] [trensoly] [TRACKS...]
 
 #include "benchsupport.h"
 #include "findwindow.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QTableView>
@@ -33,6 +34,7 @@ double ResidentMb() {
 const ResultTable kTable({{QStringLiteral("program"), 9},
                           {QStringLiteral("tracks"), 9},
                           {QStringLiteral("open ms"), 9},
+                          {QStringLiteral("read ms"), 9},
                           {QStringLiteral("key median"), 11},
                           {QStringLiteral("key max"), 9},
                           {QStringLiteral("index MB"), 9}});
@@ -52,6 +54,11 @@ void Measure(Program program, qint64 tracks) {
         find->show();
         find->repaint();
     });
+    // The tracks come in the background; the keys are timed once they are in.
+    const double read = open + ElapsedMs([&] {
+                            while (find->Reading())
+                                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+                        });
     const double indexMb = ResidentMb() - before;
     std::vector<double> keys;
     for (const QString& word : kTyped) {
@@ -66,8 +73,8 @@ void Measure(Program program, qint64 tracks) {
     delete find;
     const double worst = *std::max_element(keys.begin(), keys.end());
     const bool met = worst <= kKeyTargetMs && open <= kOpenTargetMs && indexMb <= kIndexTargetMb;
-    kTable.PrintRow({ProgramName(program), QString::number(tracks), Ms(open), Ms(Median(keys)),
-                     Ms(worst), QString::number(indexMb, 'f', 1)},
+    kTable.PrintRow({ProgramName(program), QString::number(tracks), Ms(open), Ms(read),
+                     Ms(Median(keys)), Ms(worst), QString::number(indexMb, 'f', 1)},
                     met ? QStringLiteral("  met") : QStringLiteral("  missed"));
 }
 
