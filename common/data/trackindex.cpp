@@ -71,8 +71,8 @@ class TrackIndex::Loader {
 public:
     explicit Loader(Tracks& tracks) : tracks_(tracks) {}
     quint32 Name(sqlite3_stmt* stmt, int column) {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
-        const QByteArray raw = QByteArray::fromRawData(text, sqlite3_column_bytes(stmt, column));
+        const std::string_view utf8 = ColumnUtf8(stmt, column);
+        const QByteArray raw = QByteArray::fromRawData(utf8.data(), qsizetype(utf8.size()));
         // Tracks come grouped by their names: most rows repeat the row before.
         Last& last = last_[column];
         if (last.valid && last.raw == raw)
@@ -80,7 +80,7 @@ public:
         auto known = numbers_.constFind(raw);
         if (known == numbers_.cend()) {
             tracks_.nameStarts.push_back(CheckedOffset(tracks_.names.size()));
-            AppendFolded(tracks_.names, ColumnUtf8(stmt, column));
+            AppendFolded(tracks_.names, utf8);
             known = numbers_.insert(QByteArray(raw.constData(), raw.size()),
                                     quint32(tracks_.nameStarts.size() - 1));
         }
@@ -96,6 +96,7 @@ private:
     };
     Tracks& tracks_;
     QHash<QByteArray, quint32> numbers_;
+    // By column number: the names are columns 1 and 2.
     std::array<Last, 3> last_;
 };
 

@@ -13,9 +13,9 @@
 #include <vector>
 
 // Every track of a catalogue in a form quick to search as the user types, in browsing order,
-// read on a read-only connection of its own. A million tracks take a few tens of megabytes: each
-// track keeps its own folded texts, while the two names it is filed under (artist and album, or
-// disc and artist) are kept once for each run of tracks that share them. The displayed texts of
+// each read on a read-only connection of its own. A million tracks take a few tens of megabytes:
+// each track keeps its own folded texts, while the two names it is filed under (artist and album,
+// or disc and artist) are kept once for each run of tracks that share them. The displayed texts of
 // a track are read when they are needed, with bound parameters.
 class TrackIndex {
 public:
