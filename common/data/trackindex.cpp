@@ -61,9 +61,26 @@ struct TrackIndex::Tracks {
     // Each track's own folded texts, one after another, and where each track's start.
     std::string lines;
     std::vector<quint32> lineStarts;
-    std::vector<qint64> ids;
+    // The IDs in four bytes each while every one fits, as in any catalogue filled by the
+    // programs; in eight once one does not.
+    std::vector<quint32> shortIds;
+    std::vector<qint64> longIds;
+    Track count = 0;
 
-    Track Count() const { return Track(ids.size()); }
+    Track Count() const { return count; }
+    qint64 Id(Track track) const {
+        return longIds.empty() ? qint64(shortIds[track]) : longIds[track];
+    }
+    void AddId(qint64 id) {
+        ++count;
+        if (longIds.empty() && id >= 0 && id <= qint64(std::numeric_limits<quint32>::max()))
+            return shortIds.push_back(quint32(id));
+        if (longIds.empty()) {
+            longIds.assign(shortIds.begin(), shortIds.end());
+            shortIds = {};
+        }
+        longIds.push_back(id);
+    }
 };
 
 // Gives each distinct name one number and one folded copy.
@@ -111,7 +128,7 @@ TrackIndex::TrackIndex(const QString& catalogue, Program program)
 TrackIndex::~TrackIndex() = default;
 
 qint64 TrackIndex::Id(Track track) const {
-    return tracks_->ids[track];
+    return tracks_->Id(track);
 }
 
 qint64 TrackIndex::DataVersion() const {
@@ -146,7 +163,7 @@ TrackIndex::Read(const QString& catalogue, Program program, const std::atomic<bo
             if (cancelled.load(std::memory_order_relaxed))
                 return nullptr;
             const Track track = t.Count();
-            t.ids.push_back(sqlite3_column_int64(stmt.get(), 0));
+            t.AddId(sqlite3_column_int64(stmt.get(), 0));
             const quint32 first = loader.Name(stmt.get(), 1);
             const quint32 second = loader.Name(stmt.get(), 2);
             if (t.runs.empty() || t.runs.back().first != first || t.runs.back().second != second)
@@ -163,8 +180,12 @@ TrackIndex::Read(const QString& catalogue, Program program, const std::atomic<bo
     t.nameStarts.push_back(CheckedOffset(t.names.size()));
     t.lineStarts.push_back(CheckedOffset(t.lines.size()));
     t.names.shrink_to_fit();
-    t.lines.shrink_to_fit();
+    t.nameStarts.shrink_to_fit();
     t.runs.shrink_to_fit();
+    t.lines.shrink_to_fit();
+    t.lineStarts.shrink_to_fit();
+    t.shortIds.shrink_to_fit();
+    t.longIds.shrink_to_fit();
     // The names' lookup table is gone; give its pages back.
     malloc_trim(0);
     return tracks;
@@ -199,9 +220,9 @@ const std::vector<TrackIndex::Track>& TrackIndex::Find(const QString& text) {
     // Checking each earlier result costs more than one sweep through every text once they are
     // more than a few.
     const bool narrows = !lastNeedle_.isEmpty() && needle.contains(lastNeedle_) &&
-                         found_.size() <= t.ids.size() / kNarrowingShare;
+                         found_.size() <= t.Count() / kNarrowingShare;
     if (needle.isEmpty()) {
-        found_.resize(t.ids.size());
+        found_.resize(t.Count());
         for (Track track = 0; track < found_.size(); ++track)
             found_[track] = track;
     } else if (narrows) {
@@ -219,7 +240,7 @@ void TrackIndex::FindInRuns(size_t from, size_t to, const QByteArray& needle,
     const char* const base = t.lines.data();
     for (size_t run = from; run < to; ++run) {
         const Track start = t.runs[run].start;
-        const Track end = run + 1 < t.runs.size() ? t.runs[run + 1].start : Track(t.ids.size());
+        const Track end = run + 1 < t.runs.size() ? t.runs[run + 1].start : t.Count();
         if (namesMatch[t.runs[run].first] || namesMatch[t.runs[run].second]) {
             for (Track track = start; track < end; ++track)
                 found.push_back(track);
@@ -247,18 +268,27 @@ void TrackIndex::FindAll(const QByteArray& needle, const std::vector<char>& name
     const size_t shares =
         std::clamp<size_t>(std::thread::hardware_concurrency(), 1, kMostSearchThreads);
     std::vector<std::vector<Track>> found(shares);
+    std::vector<std::pair<size_t, size_t>> spans;
+    for (size_t share = 0; share < shares; ++share) {
+        const size_t from = t.runs.size() * share / shares;
+        const size_t to = t.runs.size() * (share + 1) / shares;
+        spans.emplace_back(from, to);
+        // As many as the share's tracks, so no share grows its results more than once.
+        const Track first = from < t.runs.size() ? t.runs[from].start : t.Count();
+        const Track last = to < t.runs.size() ? t.runs[to].start : t.Count();
+        found[share].reserve(last - first);
+    }
     std::vector<std::thread> helpers;
     for (size_t share = 1; share < shares; ++share)
         helpers.emplace_back([&, share] {
-            FindInRuns(t.runs.size() * share / shares, t.runs.size() * (share + 1) / shares, needle,
-                       namesMatch, found[share]);
+            FindInRuns(spans[share].first, spans[share].second, needle, namesMatch, found[share]);
         });
-    FindInRuns(0, t.runs.size() / shares, needle, namesMatch, found[0]);
+    FindInRuns(spans[0].first, spans[0].second, needle, namesMatch, found[0]);
     for (std::thread& helper : helpers)
         helper.join();
-    found_ = std::move(found[0]);
-    for (size_t share = 1; share < shares; ++share)
-        found_.insert(found_.end(), found[share].begin(), found[share].end());
+    found_.clear();
+    for (const std::vector<Track>& share : found)
+        found_.insert(found_.end(), share.begin(), share.end());
 }
 
 void TrackIndex::FindAmong(std::vector<Track> candidates, const QByteArray& needle,

@@ -15,15 +15,16 @@ public:
     explicit Model(TrackIndex& index, QObject* parent)
         : QAbstractTableModel(parent), index_(index) {}
 
-    void SetFound(std::vector<TrackIndex::Track> found) {
+    // The index's own results, not a copy: a million of them take megabytes.
+    void SetFound(const std::vector<TrackIndex::Track>& found) {
         beginResetModel();
-        found_ = std::move(found);
+        found_ = &found;
         endResetModel();
     }
-    QStringList Row(int row) const { return index_.Row(index_.Id(found_[size_t(row)])); }
+    QStringList Row(int row) const { return index_.Row(index_.Id((*found_)[size_t(row)])); }
 
     int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : int(found_.size());
+        return parent.isValid() || !found_ ? 0 : int(found_->size());
     }
     int columnCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : int(index_.Columns().size());
@@ -49,7 +50,7 @@ public:
 
 private:
     TrackIndex& index_;
-    std::vector<TrackIndex::Track> found_;
+    const std::vector<TrackIndex::Track>* found_ = nullptr;
 };
 
 FindWindow::FindWindow(QWidget* parent, const QString& catalogue, Program program, ShowTrack show)
