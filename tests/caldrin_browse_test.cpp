@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTableView>
 
 namespace {
@@ -184,6 +185,18 @@ TEST_F(CaldrinBrowse, FindAnswersAtOnceAndSearchesWhatWasTypedWhileReading) {
     WaitForTracks(*find);
     EXPECT_EQ(find->Results()->model()->rowCount(), 2);
     EXPECT_EQ(find->findChild<QLabel*>()->text(), "2 曲");
+
+    // An ID beyond four bytes, as another tool may give one, is found and shown as it is.
+    ASSERT_EQ(
+        QProcess::execute("sqlite3", {folder.File(), "INSERT INTO データレコード VALUES "
+                                                     "(5000000000, 'Far', 'Away', 1, 'Rain')"}),
+        0);
+    AddAlbumTrack(*folder.Open(), "Anna", "Blue Harbor", 5, "Rainbow");
+    find = PressFind();
+    Retype(*find->Text(), "rain");
+    ASSERT_EQ(find->Results()->model()->rowCount(), 3);
+    EXPECT_EQ(find->Results()->model()->index(0, 0).data().toString(), "5000000000");
+    EXPECT_EQ(find->Results()->model()->index(2, 4).data().toString(), "Rainbow");
 }
 
 // Each key narrows the results down from the key before; what it finds is what the whole text
