@@ -1,7 +1,7 @@
-// How long each command of each program's window takes on catalogues of growing size, beside
-// SQLite alone running the statements as written, with every full list read again after each
-// change. Every command should take under 5 ms at 100,000 tracks and under 16 ms, one frame, at
-// 1,000,000.
+// How long each command of each program's window takes, the redraw included, on catalogues of
+// growing size, beside SQLite alone: one durable commit of the same row, and the statements as
+// written with every full list read again. Beyond its commit, every command should take at most
+// 16 ms, one frame, at every size.
 //
 //   bench_commands [caldrin] [trensoly] [TRACKS...]      (default: both; 1000 100000 1000000)
 //
@@ -40,11 +40,8 @@ void Measure(Program program, qint64 tracks) {
 
 int main(int argc, char* argv[]) {
     return RunPrograms(argc, argv, "bench_commands", CommandBench::Table(),
-                       QStringLiteral("targets: every command under %1 ms at %2 tracks and under "
-                                      "%3 ms at %4 tracks")
-                           .arg(kTargetCommandMsAtTarget)
-                           .arg(kTargetTracks)
-                           .arg(kTargetCommandMs)
-                           .arg(kLargestTracks),
+                       QStringLiteral("target at every size: every command at most %1 ms beyond "
+                                      "its bare durable commit (bare write ms)")
+                           .arg(kTargetCommandMs),
                        Measure);
 }

@@ -62,7 +62,8 @@ const ResultTable kResults({{QStringLiteral("program"), 9},
                             {QStringLiteral("full bare ms"), 13},
                             {QStringLiteral("ratio"), 7},
                             {QStringLiteral("redraw ms"), 10},
-                            {QStringLiteral("bare write ms"), 14}});
+                            {QStringLiteral("bare write ms"), 14},
+                            {QStringLiteral("beyond ms"), 10}});
 
 QString Columns(Program program) {
     return tracktable::UserColumns(program).join(QStringLiteral(", "));
@@ -245,8 +246,10 @@ double WindowDriver::Timed(int expectedPrompts, const std::function<void()>& han
     QApplication::processEvents();
     Settle();
     const double cpuBefore = ProcessCpuMs();
-    const double ms = ElapsedMs(handler);
+    const double handlerMs = ElapsedMs(handler);
     lastRedrawMs_ = ElapsedMs([] { QApplication::processEvents(); });
+    // The user waits for the window drawn anew, not for the handler alone.
+    const double ms = handlerMs + lastRedrawMs_;
     Settle();
     lastCpuMs_ = ProcessCpuMs() - cpuBefore;
     const auto shown = MessageBox::TakeShown();
@@ -305,10 +308,6 @@ void CommandBench::TimeWrite(int command, const std::function<void()>& work) {
     writeMs_[command].push_back(bare_.LastWriteMs());
 }
 
-double TargetMs(qint64 tracks) {
-    return tracks == kLargestTracks ? kTargetCommandMs : kTargetCommandMsAtTarget;
-}
-
 const ResultTable& CommandBench::Table() {
     return kResults;
 }
@@ -322,10 +321,13 @@ void CommandBench::PrintResults(qint64 tracks) const {
         constexpr double kNoWorkMs = 0.01;
         const QString ratio = bareMs < kNoWorkMs ? QString() : Ratio(windowMs / bareMs);
         const auto& writes = writeMs_[command];
+        // A change is judged beyond the one durable commit it cannot do without.
+        const double beyondMs = windowMs - (writes.empty() ? 0.0 : Median(writes));
         kResults.PrintRow({ProgramName(program_), QString::number(tracks), commands_[command],
                            Ms(windowMs), Ms(bareMs), ratio, Ms(Median(redrawMs_[command])),
-                           writes.empty() ? QString() : Ms(Median(writes))},
-                          Verdict(tracks, windowMs < TargetMs(tracks)));
+                           writes.empty() ? QString() : Ms(Median(writes)), Ms(beyondMs)},
+                          beyondMs <= kTargetCommandMs ? QStringLiteral("  met")
+                                                       : QStringLiteral("  missed"));
     }
 }
 

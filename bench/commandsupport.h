@@ -13,8 +13,6 @@ namespace bench {
 
 // One frame at 60 Hz at a million tracks, and well inside it at the size of a large collection.
 inline constexpr double kTargetCommandMs = 16.0;
-inline constexpr qint64 kLargestTracks = 1000000;
-inline constexpr double kTargetCommandMsAtTarget = 5.0;
 
 // A track as the window writes it: the program's own columns, in the table's order.
 using Row = QVariantList;
