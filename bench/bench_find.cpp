@@ -9,11 +9,9 @@
 #include "findwindow.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QLineEdit>
 #include <QTableView>
 #include <algorithm>
-#include <unistd.h>
 
 using namespace bench;
 
@@ -22,14 +20,6 @@ namespace {
 constexpr double kKeyTargetMs = 16.0;
 constexpr double kOpenTargetMs = 300.0;
 constexpr double kIndexTargetMb = 40.0;
-
-double ResidentMb() {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> pages = statm.readAll().split(' ');
-    return pages.value(1).toDouble() * double(getpagesize()) / (1024.0 * 1024.0);
-}
 
 const ResultTable kTable({{QStringLiteral("program"), 9},
                           {QStringLiteral("tracks"), 9},

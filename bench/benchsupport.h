@@ -24,6 +24,8 @@ inline constexpr double kTargetRatio = 1.5;
 QTextStream& Out();
 
 double Median(std::vector<double> values);
+// A process's resident set now, from the kernel's own account: this process's by default.
+double ResidentMb(qint64 pid = 0);
 double ElapsedMs(const std::function<void()>& work);
 // Each run times itself, so it can leave out what it has to prepare.
 double MedianMs(const std::function<double()>& timedRun);

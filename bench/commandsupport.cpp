@@ -44,17 +44,6 @@ void Settle() {
     }
 }
 
-// The process's resident set now, from the kernel's own account.
-double ResidentMb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-    return -1;
-}
-
 const ResultTable kResults({{QStringLiteral("program"), 9},
                             {QStringLiteral("tracks"), 9},
                             {QStringLiteral("command"), 14},

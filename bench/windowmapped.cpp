@@ -1,5 +1,7 @@
 #include "windowmapped.h"
 
+#include "benchsupport.h"
+
 #include <QElapsedTimer>
 #include <cstring>
 #include <memory>
@@ -109,8 +111,8 @@ VirtualDisplay::~VirtualDisplay() {
     End(server_);
 }
 
-double TimeToWindowMapped(const VirtualDisplay& display, const QString& program,
-                          const QString& title, const QString& folder) {
+MappedWindow TimeToWindowMapped(const VirtualDisplay& display, const QString& program,
+                                const QString& title, const QString& folder) {
     const Connection connection = Connect(display.Name());
     WatchTopLevelMaps(connection.get());
     QProcess process;
@@ -127,8 +129,9 @@ double TimeToWindowMapped(const VirtualDisplay& display, const QString& program,
     process.start(program, QStringList());
     WaitForMap(connection.get(), title, clock);
     const double ms = double(clock.nsecsElapsed()) / 1e6;
+    const double residentMb = ResidentMb(process.processId());
     End(process);
-    return ms;
+    return {ms, residentMb};
 }
 
 double TimeToExit(const QString& program, const QStringList& arguments) {

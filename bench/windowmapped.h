@@ -22,10 +22,16 @@ private:
     QString name_;
 };
 
+struct MappedWindow {
+    double ms;
+    // The program's resident memory once its window is mapped.
+    double residentMb;
+};
+
 // Starts PROGRAM in FOLDER on the display, waits for a top-level window whose title starts with
 // TITLE to be mapped, then ends the process. Throws when none comes within a minute.
-double TimeToWindowMapped(const VirtualDisplay& display, const QString& program,
-                          const QString& title, const QString& folder);
+MappedWindow TimeToWindowMapped(const VirtualDisplay& display, const QString& program,
+                                const QString& title, const QString& folder);
 
 // Starts PROGRAM and waits for it to end; its standard output is discarded.
 double TimeToExit(const QString& program, const QStringList& arguments);
