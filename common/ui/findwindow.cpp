@@ -154,7 +154,9 @@ void FindWindow::Arrived(std::shared_ptr<const TrackIndex::Tracks> tracks, qint6
                          const QString& problem) {
     reader_.join();
     if (!problem.isEmpty()) {
-        status_->setText(problem);
+        // Said until the user types again; the tracks read before are still searched.
+        notice_ = problem;
+        status_->setText(notice_);
         return;
     }
     index_.Take(std::move(tracks), version);
