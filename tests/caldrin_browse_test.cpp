@@ -2,6 +2,7 @@
 #include "statements.h"
 
 #include <QAccessible>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -197,6 +198,21 @@ TEST_F(CaldrinBrowse, FindAnswersAtOnceAndSearchesWhatWasTypedWhileReading) {
     ASSERT_EQ(find->Results()->model()->rowCount(), 3);
     EXPECT_EQ(find->Results()->model()->index(0, 0).data().toString(), "5000000000");
     EXPECT_EQ(find->Results()->model()->index(2, 4).data().toString(), "Rainbow");
+
+    // A catalogue another tool replaced with something unreadable is named, and the tracks read
+    // before are still searched.
+    AddAlbumTrack(*folder.Open(), "Anna", "Blue Harbor", 6, "Hail");
+    folder.WriteFile("broken", QByteArray(4096, 'x'));
+    ASSERT_TRUE(
+        QFile::rename(folder.Path() + "/broken", folder.File()) ||
+        (QFile::remove(folder.File()) && QFile::rename(folder.Path() + "/broken", folder.File())));
+    QApplication::setActiveWindow(window.get());
+    QApplication::setActiveWindow(find);
+    WaitForTracks(*find);
+    const QString said = find->findChild<QLabel*>()->text();
+    EXPECT_TRUE(said.contains(folder.File())) << said.toStdString();
+    Retype(*find->Text(), "rainbow");
+    EXPECT_EQ(find->Results()->model()->rowCount(), 1);
 }
 
 // Each key narrows the results down from the key before; what it finds is what the whole text

@@ -129,7 +129,15 @@ void FindWindow::Reread() {
         return;
     }
     rereadWanted_ = false;
-    if (!index_.Stale())
+    bool stale = false;
+    try {
+        stale = index_.Stale();
+    } catch (const std::exception& error) {
+        notice_ = QString::fromUtf8(error.what());
+        status_->setText(notice_);
+        return;
+    }
+    if (!stale)
         return;
     if (notice_.isEmpty())
         status_->setText(QStringLiteral("曲を読み込んでいます…"));
