@@ -65,14 +65,13 @@ struct TrackIndex::Tracks {
     // programs; in eight once one does not.
     std::vector<quint32> shortIds;
     std::vector<qint64> longIds;
-    Track count = 0;
 
-    Track Count() const { return count; }
+    // One of the two is always empty.
+    Track Count() const { return Track(shortIds.size() + longIds.size()); }
     qint64 Id(Track track) const {
         return longIds.empty() ? qint64(shortIds[track]) : longIds[track];
     }
     void AddId(qint64 id) {
-        ++count;
         if (longIds.empty() && id >= 0 && id <= qint64(std::numeric_limits<quint32>::max()))
             return shortIds.push_back(quint32(id));
         if (longIds.empty()) {
