@@ -36,8 +36,8 @@ public:
 
     // Counts the catalogue's commits by any connection, the window's own included.
     qint64 DataVersion() const;
-    // True when the catalogue was written since the tracks taken were read, or none were.
-    bool Stale() const { return DataVersion() != version_; }
+    // What DataVersion said before the tracks taken were read; -1 before any were.
+    qint64 VersionRead() const { return version_; }
     // Reads every track; null when cancelled first. Throws DbError naming the catalogue.
     static std::shared_ptr<const Tracks> Read(const QString& catalogue, Program program,
                                               const std::atomic<bool>& cancelled);

@@ -129,19 +129,18 @@ void FindWindow::Reread() {
         return;
     }
     rereadWanted_ = false;
-    bool stale = false;
+    qint64 version = 0;
     try {
-        stale = index_.Stale();
+        version = index_.DataVersion();
     } catch (const std::exception& error) {
         notice_ = QString::fromUtf8(error.what());
         status_->setText(notice_);
         return;
     }
-    if (!stale)
+    if (version == index_.VersionRead())
         return;
     if (notice_.isEmpty())
         status_->setText(QStringLiteral("曲を読み込んでいます…"));
-    const qint64 version = index_.DataVersion();
     reader_ =
         std::thread([this, version, catalogue = index_.Catalogue(), program = index_.ProgramOf()] {
             std::shared_ptr<const TrackIndex::Tracks> tracks;
