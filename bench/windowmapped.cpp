@@ -26,12 +26,11 @@ Connection Connect(const QString& display) {
 
 // Every top-level window is a child of the root window: its maps are told to the root's
 // substructure listeners, without a window manager in between.
-xcb_window_t WatchTopLevelMaps(xcb_connection_t* connection) {
+void WatchTopLevelMaps(xcb_connection_t* connection) {
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
     xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(connection);
-    return root;
 }
 
 xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
@@ -61,8 +60,7 @@ bool Visible(xcb_connection_t* connection, xcb_window_t window) {
 
 // The first visible window mapped whose title starts with the one given. Pop-ups (menus and tool
 // tips) bypass the window manager and are passed over, as is a splash window shown before.
-xcb_window_t WaitForMap(xcb_connection_t* connection, const QString& title,
-                        const QElapsedTimer& clock) {
+void WaitForMap(xcb_connection_t* connection, const QString& title, const QElapsedTimer& clock) {
     pollfd watched{xcb_get_file_descriptor(connection), POLLIN, 0};
     for (;;) {
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
@@ -72,7 +70,7 @@ xcb_window_t WaitForMap(xcb_connection_t* connection, const QString& title,
             const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event);
             if (!map->override_redirect && Visible(connection, map->window) &&
                 Title(connection, map->window).startsWith(title))
-                return map->window;
+                return;
         }
         if (xcb_connection_has_error(connection))
             throw std::runtime_error("the X display went away");
