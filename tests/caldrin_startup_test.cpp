@@ -177,13 +177,28 @@ TEST_F(CaldrinStartup, AnEmptyCatalogueStarts) {
     EXPECT_EQ(window->SSTab1->Tab(), 0);
 }
 
+// Bytes 18 and 19 of the header: 1 for the rollback journal, 2 for the log.
+static int JournalFormat(const QString& catalogue) {
+    return ReadFileStart(catalogue, 20).at(18);
+}
+
 TEST_F(CaldrinStartup, BothWaysOutReleaseTheCatalogue) {
     MakeCatalogue();
-    ASSERT_TRUE(Load());
-    window->show();
+    Start();
+    ASSERT_NE(PressFind(), nullptr);
+    EXPECT_EQ(JournalFormat(folder.File()), 2);
     window->cmdClose->click();
     EXPECT_TRUE(window->Ended());
     EXPECT_FALSE(window->dbTrack->IsOpen());
+    // Closed, the catalogue is one plain file again, in the journal it had.
+    EXPECT_EQ(JournalFormat(folder.File()), 1);
+    EXPECT_FALSE(QFile::exists(folder.File() + "-wal"));
+    EXPECT_FALSE(QFile::exists(folder.File() + "-shm"));
+    // One its maker keeps in the log stays so.
+    folder.Open()->Execute("PRAGMA journal_mode = WAL");
+    ASSERT_TRUE(Load());
+    window->cmdClose->click();
+    EXPECT_EQ(JournalFormat(folder.File()), 2);
 
     ASSERT_TRUE(Load());
     window->show();

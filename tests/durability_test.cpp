@@ -94,7 +94,11 @@ QStringList CompleteLines(const QByteArray& output) {
 
 QStringList RunAndKill(const QString& catalogue, int run) {
     QProcess writer;
-    writer.start(WriterPath(), {catalogue, QString::number(run)});
+    // Every other run writes through the log, as the windows do.
+    QStringList arguments{catalogue, QString::number(run)};
+    if (run % 2 == 1)
+        arguments << QStringLiteral("log");
+    writer.start(WriterPath(), arguments);
     EXPECT_TRUE(writer.waitForStarted()) << writer.errorString().toStdString();
     // The writer never stops by itself; if it has, it failed, and says why.
     EXPECT_FALSE(writer.waitForFinished(KillAfterMs(run)))
@@ -136,6 +140,8 @@ TEST(DurabilityTest, EveryCommittedChangeSurvivesAKill) {
         const QStringList differences = ledger.Differences(tracks);
         ASSERT_TRUE(differences.isEmpty()) << "after run " << run << ":\n"
                                            << differences.join(QLatin1Char('\n')).toStdString();
+        // A writer killed in the log's mode leaves the file in it.
+        db->Execute(QStringLiteral("PRAGMA journal_mode = DELETE"));
     }
     // Every kind of write must have been under fire, or the test proved nothing about it.
     EXPECT_GT(ledger.Reported(QStringLiteral("A")), 0);

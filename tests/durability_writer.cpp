@@ -1,6 +1,7 @@
 // Writes to a catalogue without end, one track per transaction as the album window does, until it
-// is killed. Each change is reported on stdout only once CommitTrans has returned, so the reader
-// knows exactly which changes the catalogue owes it:
+// is killed, through the rollback journal or, with "log" after the run, through the log as the
+// windows write. Each change is reported on stdout only once CommitTrans has returned, so the
+// reader knows exactly which changes the catalogue owes it:
 //   A <id> <title>    a track was added
 //   E <id> <title>    a track's title was changed
 //   D <id>            a track was deleted
@@ -91,12 +92,14 @@ qint64 Add(Database& db, const QString& title) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc != 3) {
-        std::fputs("usage: durability_writer CATALOGUE RUN\n", stderr);
+    if (argc < 3 || argc > 4) {
+        std::fputs("usage: durability_writer CATALOGUE RUN [log]\n", stderr);
         return 2;
     }
     try {
         auto db = tracktable::OpenCatalogue(QString::fromLocal8Bit(argv[1]), Program::Caldrin);
+        if (argc == 4 && QByteArray(argv[3]) == "log")
+            db->LogWritesWhileOpen();
         WriteForever(*db, quint32(QByteArray(argv[2]).toUInt()));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());

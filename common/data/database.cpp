@@ -284,6 +284,13 @@ std::shared_ptr<Snapshot> Database::OpenSnapshot(const QString& sql) {
 }
 
 void Database::BeginTrans() {
+    // SQLite stops a write to a moved file only in the rollback journal mode; with the log, the
+    // change would go to a log beside a file no longer there, lost to the moved one if the
+    // program is killed before it closes.
+    int moved = 0;
+    if (sqlite3_file_control(Handle(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+        moved)
+        Fail(SQLITE_READONLY_DBMOVED);
     // Take the write lock now, so a busy file is reported before anything is changed.
     Execute(QStringLiteral("BEGIN IMMEDIATE"));
 }
@@ -297,7 +304,33 @@ void Database::Rollback() {
         sqlite3_exec(handle_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+QString Database::PragmaText(const char* sql) const {
+    const StatementHandle stmt = Prepare(QString::fromUtf8(sql));
+    return sqlite3_step(stmt.get()) == SQLITE_ROW ? QString::fromUtf8(reinterpret_cast<const char*>(
+                                                        sqlite3_column_text(stmt.get(), 0)))
+                                                  : QString();
+}
+
+void Database::LogWritesWhileOpen() {
+    const QString found = PragmaText("PRAGMA journal_mode");
+    // A folder that takes no new files, or another program in the middle of a write, leaves
+    // the journal as it is: slower, never less safe.
+    if (found == QLatin1String("wal") || PragmaText("PRAGMA journal_mode = WAL") != "wal")
+        return;
+    journalToRestore_ = found.toLatin1();
+}
+
 void Database::Close() {
     Rollback();
+    if (handle_ && !journalToRestore_.isEmpty()) {
+        // Fails while another connection has the file open; the log stays until that one closes,
+        // and SQLite takes it into the file when the last connection does.
+        const QByteArray restore = "PRAGMA journal_mode = " + journalToRestore_;
+        sqlite3_exec(handle_.get(), restore.constData(), nullptr, nullptr, nullptr);
+    }
     handle_.reset();
+}
+
+Database::~Database() {
+    Close();
 }

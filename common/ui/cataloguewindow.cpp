@@ -49,9 +49,7 @@ CatalogueWindow::~CatalogueWindow() {
     // The controls outlive the members; none of their last signals may reach a handler.
     for (QObject* child : findChildren<QObject*>())
         disconnect(child, nullptr, this, nullptr);
-    // A copy cut short would only be removed by the next backup; finishing it is quicker.
-    if (backup_.joinable())
-        backup_.join();
+    CloseCatalogue();
 }
 
 void CatalogueWindow::ConnectCommonHandlers() {
@@ -123,6 +121,7 @@ void CatalogueWindow::ShowProgress(double percent) {
 
 void CatalogueWindow::OpenCatalogue() {
     dbTrack = tracktable::OpenCatalogue(tracktable::FilePath(programFolder_, program_), program_);
+    dbTrack->LogWritesWhileOpen();
     fullLists_ = std::make_unique<FullLists>(*dbTrack, program_);
     fullLists_->SetKeeping(keepFullLists_);
 }
@@ -151,14 +150,24 @@ void CatalogueWindow::closeEvent(QCloseEvent* event) {
 }
 
 void CatalogueWindow::Form_Unload() {
-    if (dbTrack)
-        dbTrack->Close();
+    CloseCatalogue();
     End();
 }
 
 void CatalogueWindow::cmdClose_Click() {
-    dbTrack->Close();
+    CloseCatalogue();
     End();
+}
+
+void CatalogueWindow::CloseCatalogue() {
+    // A copy cut short would only be removed by the next backup; finishing it is quicker.
+    if (backup_.joinable())
+        backup_.join();
+    // The find window and the backup read on connections of their own; with them gone first,
+    // the catalogue's own connection is the last and returns the file to its journal.
+    delete find_;
+    if (dbTrack)
+        dbTrack->Close();
 }
 
 void CatalogueWindow::End() {

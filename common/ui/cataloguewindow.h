@@ -222,6 +222,7 @@ protected:
 private:
     // The window closed from its title bar: the catalogue is released and the program ends.
     void Form_Unload();
+    void CloseCatalogue();
     void CorrectCurrentRow(const DataGrid& grid);
     void CreateControls();
     void ConnectToolShortcuts();
