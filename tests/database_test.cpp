@@ -66,9 +66,12 @@ TEST_F(DatabaseTest, FailedWritesNameTheCatalogueAndLoseNothing) {
     AddAlbumTrack(*db, "A", "X", 1, "kept");
     db->Close();
     const QString file = folder.File();
-    const auto failsWith = [&](const char* advice) {
+    const auto failsWith = [&](const char* advice, bool log = false) {
         try {
-            AddAlbumTrack(*folder.Open(), "A", "X", 2, QString(100000, 'x'));
+            const auto written = folder.Open();
+            if (log)
+                written->LogWritesWhileOpen();
+            AddAlbumTrack(*written, "A", "X", 2, QString(100000, 'x'));
         } catch (const DbError& error) {
             return error.Message().contains(file) && error.Message().contains(advice) ? 0 : 2;
         }
@@ -76,6 +79,10 @@ TEST_F(DatabaseTest, FailedWritesNameTheCatalogueAndLoseNothing) {
     };
     EXPECT_EQ(ExitStatusInChild([&] {
                   return LimitFileSize(QFileInfo(file).size()) ? failsWith("空き容量") : 3;
+              }),
+              0);
+    EXPECT_EQ(ExitStatusInChild([&] {
+                  return LimitFileSize(QFileInfo(file).size()) ? failsWith("空き容量", true) : 3;
               }),
               0);
     EXPECT_EQ(ExitStatusInChild(
