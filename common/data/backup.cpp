@@ -27,6 +27,8 @@ constexpr int kPagesPerStep = 256;
 constexpr int kMostPagesPerStep = 8192;
 // Between steps the read lock is let go, so waiting writes get in.
 constexpr auto kPause = std::chrono::milliseconds(2);
+// How long opening waits for another connection, as the windows' own connections do.
+constexpr int kLockWaitMs = 5000;
 // A catalogue locked or changed without pause for this long is backed up another time.
 constexpr auto kGiveUpAfter = std::chrono::minutes(2);
 
@@ -79,14 +81,33 @@ struct BackupFinisher {
     void operator()(sqlite3_backup* copy) const { sqlite3_backup_finish(copy); }
 };
 
-// Copies the catalogue into the temporary file through SQLite, which starts over whenever another
-// connection changes the catalogue in between, so the copy is always of one committed state.
+// In the log's journal mode, the windows' own while they are open, a read transaction holds one
+// committed state without keeping writers out: the copy is made from it, and writes meanwhile
+// neither wait for it nor start it over. Returns whether the source is held so.
+bool HoldOneState(sqlite3* source) {
+    const auto mode = [&] {
+        sqlite3_stmt* raw = nullptr;
+        sqlite3_prepare_v2(source, "PRAGMA journal_mode", -1, &raw, nullptr);
+        const StatementHandle stmt(raw);
+        return stmt && sqlite3_step(raw) == SQLITE_ROW
+                   ? QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)))
+                   : QByteArray();
+    };
+    return mode() == "wal" && sqlite3_exec(source, "BEGIN; SELECT count(*) FROM sqlite_schema",
+                                           nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// Copies the catalogue into the temporary file through SQLite. Unless the source is held in one
+// state, SQLite starts over whenever another connection changes the catalogue in between; either
+// way the copy is always of one committed state.
 void CopyInto(const QString& catalogue, const Temporary& temp, const Folder& folder) {
     sqlite3* raw = nullptr;
     int rc = sqlite3_open_v2(Encoded(catalogue).constData(), &raw, SQLITE_OPEN_READONLY, nullptr);
     const SqliteHandle source(raw);
     if (rc != SQLITE_OK)
         FailReading(catalogue, folder.Path(), rc, QString::fromUtf8(sqlite3_errmsg(raw)));
+    sqlite3_busy_timeout(source.get(), kLockWaitMs);
+    const bool held = HoldOneState(source.get());
     raw = nullptr;
     rc = sqlite3_open_v2(Encoded(temp.Path()).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     SqliteHandle target(raw);
@@ -108,7 +129,7 @@ void CopyInto(const QString& catalogue, const Temporary& temp, const Folder& fol
     if (!copy)
         fail(sqlite3_extended_errcode(target.get()));
 
-    int pages = kPagesPerStep;
+    int pages = held ? kMostPagesPerStep : kPagesPerStep;
     int left = INT_MAX;
     const auto deadline = Clock::now() + kGiveUpAfter;
     while ((rc = sqlite3_backup_step(copy.get(), pages)) != SQLITE_DONE) {
@@ -124,7 +145,8 @@ void CopyInto(const QString& catalogue, const Temporary& temp, const Folder& fol
         }
         if (Clock::now() > deadline)
             FailReading(catalogue, folder.Path(), SQLITE_BUSY);
-        std::this_thread::sleep_for(kPause);
+        if (!held)
+            std::this_thread::sleep_for(kPause);
     }
     if ((rc = sqlite3_backup_finish(copy.release())) != SQLITE_OK)
         fail(rc);
