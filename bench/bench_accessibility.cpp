@@ -114,8 +114,7 @@ void Compare(Program program, qint64 tracks) {
         missed = missed || activeMs > allowedMs;
         kTable.PrintRow({ProgramName(program), QString::number(tracks), command, Ms(withoutMs),
                          Ms(activeMs), Ms(allowedMs)},
-                        activeMs <= allowedMs ? QStringLiteral("  met")
-                                              : QStringLiteral("  MISSED"));
+                        MetOrMissed(activeMs <= allowedMs));
     }
 }
 

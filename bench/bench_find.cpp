@@ -83,7 +83,7 @@ void Measure(Program program, qint64 tracks) {
     const bool met = worst <= kKeyTargetMs && open <= kOpenTargetMs && indexMb <= kIndexTargetMb;
     kTable.PrintRow({ProgramName(program), QString::number(tracks), Ms(open), Ms(read),
                      Ms(Median(keys)), Ms(worst), QString::number(indexMb, 'f', 1)},
-                    met ? QStringLiteral("  met") : QStringLiteral("  missed"));
+                    MetOrMissed(met));
 }
 
 } // namespace

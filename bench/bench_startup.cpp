@@ -139,12 +139,11 @@ void Measure(Program program, qint64 tracks) {
     }
     const double ratio = Median(start) / Median(floor);
     const double residentMb = Median(resident);
-    kTable.PrintRow(
-        {ProgramName(program), QString::number(tracks), QString::number(rows), Ms(Median(start)),
-         Ms(Median(floor)), Ratio(ratio), QString::number(residentMb, 'f', 1), Ms(Median(formLoad)),
-         Ms(Median(duringBackup))},
-        ratio <= kStartRatio && residentMb <= kMostResidentMb ? QStringLiteral("  met")
-                                                              : QStringLiteral("  missed"));
+    kTable.PrintRow({ProgramName(program), QString::number(tracks), QString::number(rows),
+                     Ms(Median(start)), Ms(Median(floor)), Ratio(ratio),
+                     QString::number(residentMb, 'f', 1), Ms(Median(formLoad)),
+                     Ms(Median(duringBackup))},
+                    MetOrMissed(ratio <= kStartRatio && residentMb <= kMostResidentMb));
 }
 
 } // namespace

@@ -182,6 +182,10 @@ void ResultTable::PrintRow(const QStringList& cells, const QString& remark) cons
     Out().flush();
 }
 
+QString MetOrMissed(bool met) {
+    return met ? QStringLiteral("  met") : QStringLiteral("  missed");
+}
+
 QString Verdict(qint64 tracks, bool targetsMet) {
     if (tracks != kTargetTracks && tracks != 1000000)
         return {};

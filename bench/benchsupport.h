@@ -73,6 +73,9 @@ private:
 // The remark on a row of the size the targets are judged at; none on other rows.
 QString Verdict(qint64 tracks, bool targetsMet);
 
+// The remark on a row judged by its targets.
+QString MetOrMissed(bool met);
+
 QString Ms(double ms);
 QString Ratio(double ratio);
 

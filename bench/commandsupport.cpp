@@ -315,8 +315,7 @@ void CommandBench::PrintResults(qint64 tracks) const {
         kResults.PrintRow({ProgramName(program_), QString::number(tracks), commands_[command],
                            Ms(windowMs), Ms(bareMs), ratio, Ms(Median(redrawMs_[command])),
                            writes.empty() ? QString() : Ms(Median(writes)), Ms(beyondMs)},
-                          beyondMs <= kTargetCommandMs ? QStringLiteral("  met")
-                                                       : QStringLiteral("  missed"));
+                          MetOrMissed(beyondMs <= kTargetCommandMs));
     }
 }
 

@@ -1,4 +1,5 @@
 #include "backup.h"
+#include "backupfolder.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -58,6 +60,11 @@ TEST_F(BackupTest, CopiesTheCatalogueWhenItChangedAndKeepsTheNewestTen) {
     EXPECT_EQ(Files().mid(0, 2),
               QStringList({"caldrin-20261207-163012-2.mdb", "caldrin-20261207-163012.mdb"}));
 
+    // A backup the user also keeps elsewhere, under a link of its own, stays whole there.
+    const QString kept = folder.Path() + "/kept.mdb";
+    ASSERT_EQ(::link(backup::Encoded(Folder() + "/caldrin-20261207-163012-2.mdb").constData(),
+                     backup::Encoded(kept).constData()),
+              0);
     QStringList newest;
     for (int day = 1; day <= 12; ++day) {
         AddAlbumTrack(*db, "Anna", "Blue Harbor", day, "Rain");
@@ -68,6 +75,7 @@ TEST_F(BackupTest, CopiesTheCatalogueWhenItChangedAndKeepsTheNewestTen) {
     EXPECT_EQ(Files(), newest.mid(2) + others);
     EXPECT_EQ(Held(Folder() + "/" + newest.last(), "SELECT count(*) FROM データレコード"),
               QStringList({"ok", "14"}));
+    EXPECT_EQ(Held(kept, "SELECT count(*) FROM データレコード"), QStringList({"ok", "2"}));
 }
 
 // The program goes on adding and deleting tracks while the copy is made, through the rollback

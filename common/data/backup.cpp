@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
 #include <thread>
@@ -25,6 +26,9 @@ using Clock = std::chrono::steady_clock;
 constexpr int kPagesPerStep = 256;
 // Steps grow when writes keep starting the copy over, up to some 40 ms under the lock.
 constexpr int kMostPagesPerStep = 8192;
+// Held in one state, steps of 4 MiB: each is written to the disk before the next, so the copy
+// never piles up more than that for the disk to take in at once, ahead of a write's sync.
+constexpr int kHeldPagesPerStep = 1024;
 // Between steps the read lock is let go, so waiting writes get in.
 constexpr auto kPause = std::chrono::milliseconds(2);
 // How long opening waits for another connection, as the windows' own connections do.
@@ -97,6 +101,15 @@ bool HoldOneState(sqlite3* source) {
                                            nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
+// A sync of the program's own commit would otherwise wait for all of the copy written so far:
+// the file system writes out what is pending before it records the commit.
+void WriteOut(const Temporary& temp, const Folder& folder) {
+    constexpr unsigned kWriteAndWait =
+        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+    if (::sync_file_range(temp.Fd(), 0, 0, kWriteAndWait) != 0)
+        FailInFolder(folder.Path(), errno);
+}
+
 // Copies the catalogue into the temporary file through SQLite. Unless the source is held in one
 // state, SQLite starts over whenever another connection changes the catalogue in between; either
 // way the copy is always of one committed state.
@@ -129,11 +142,12 @@ void CopyInto(const QString& catalogue, const Temporary& temp, const Folder& fol
     if (!copy)
         fail(sqlite3_extended_errcode(target.get()));
 
-    int pages = held ? kMostPagesPerStep : kPagesPerStep;
+    int pages = held ? kHeldPagesPerStep : kPagesPerStep;
     int left = INT_MAX;
     const auto deadline = Clock::now() + kGiveUpAfter;
     while ((rc = sqlite3_backup_step(copy.get(), pages)) != SQLITE_DONE) {
         if (rc == SQLITE_OK) {
+            WriteOut(temp, folder);
             // No progress means a change started the copy over. Larger steps leave fewer gaps
             // for the next change to fall in, so frequent writes still let the copy through.
             const int remaining = sqlite3_backup_remaining(copy.get());

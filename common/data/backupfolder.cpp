@@ -123,12 +123,36 @@ void Folder::RemoveLeftovers() const {
 
 void Folder::RemoveAllButNewest() const {
     const QList<Name> backups = Backups();
-    for (qsizetype i = 0; i + kKept < backups.size(); ++i) {
-        if (::unlink(Encoded(FilePath(backups[i].file)).constData()) != 0)
-            throw DbError(
-                QStringLiteral("%1 の古いバックアップ %2 を削除できませんでした。\n%3")
-                    .arg(QDir::toNativeSeparators(path_), backups[i].file, Advice(errno)));
+    for (qsizetype i = 0; i + kKept < backups.size(); ++i)
+        Remove(backups[i].file);
+}
+
+// A large file let go at once holds up the next sync on the disk, a commit of the program's own
+// among them, while the file system gives its space back (to the device too, where it discards);
+// given back in pieces, no sync waits for more than one.
+void Folder::Remove(const QString& backup) const {
+    constexpr off_t kFreedPerSync = off_t(4) << 20;
+    const QByteArray path = Encoded(FilePath(backup));
+    const int fd = ::open(path.constData(), O_RDWR | O_CLOEXEC);
+    if (::unlink(path.constData()) != 0) {
+        const int error = errno;
+        if (fd >= 0)
+            ::close(fd);
+        throw DbError(QStringLiteral("%1 の古いバックアップ %2 を削除できませんでした。\n%3")
+                          .arg(QDir::toNativeSeparators(path_), backup, Advice(error)));
     }
+    // Its name gone, the file lives on only through the descriptor, unless it is linked
+    // elsewhere too: that copy is someone's and is left whole.
+    struct stat status;
+    if (fd >= 0 && ::fstat(fd, &status) == 0 && status.st_nlink == 0) {
+        for (off_t size = status.st_size; size > 0;) {
+            size = std::max<off_t>(0, size - kFreedPerSync);
+            if (::ftruncate(fd, size) != 0 || ::fdatasync(fd) != 0)
+                break;
+        }
+    }
+    if (fd >= 0)
+        ::close(fd);
 }
 
 Temporary::Temporary(const Folder& folder) {

@@ -47,6 +47,8 @@ public:
     void RemoveAllButNewest() const;
 
 private:
+    void Remove(const QString& backup) const;
+
     QString path_;
     QString name_;
     QString suffix_;
