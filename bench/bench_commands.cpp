@@ -5,9 +5,9 @@
 //
 //   bench_commands [caldrin] [trensoly] [TRACKS...]      (default: both; 1000 100000 1000000)
 //
-// Both sides commit with synchronous = EXTRA, so a change pays the same syncs on each, and a
-// settings save writes its file the same way on each; the bare write column shows how much of
-// the bare time those take.
+// Both sides commit through the log with synchronous = EXTRA, so a change pays the same syncs on
+// each, and a settings save writes its file the same way on each; the bare write column shows
+// how much of the bare time those take.
 
 #include "programcommands.h"
 

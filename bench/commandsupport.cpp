@@ -127,6 +127,8 @@ BareCatalogue::BareCatalogue(const QString& path, Program program)
     : db_(OpenBare(Copied(path), SQLITE_OPEN_READWRITE)),
       insert_(PrepareBare(db(), InsertSql(program))),
       update_(PrepareBare(db(), UpdateSql(program))), delete_(PrepareBare(db(), DeleteSql())) {
+    // As the window writes while it has the catalogue open.
+    Read(QStringLiteral("PRAGMA journal_mode = WAL"));
     Read(QStringLiteral("PRAGMA synchronous = EXTRA"));
 }
 
