@@ -7,15 +7,23 @@
 #include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 struct Outcome {
     int code;
     QString output, error;
 };
 
-// Runs a tool from the build tree in a folder, with Qt asked to log everything it can.
-static Outcome RunTool(const QString& tool, const QStringList& args, const QString& folder = {}) {
+// Runs a tool from the build tree in a folder, with Qt asked to log everything it can, and with
+// the files it writes limited in size if asked, as a full disk would.
+static Outcome RunTool(const QString& tool, const QStringList& args, const QString& folder = {},
+                       rlim_t fileSizeLimit = RLIM_INFINITY) {
     QProcess process;
+    process.setChildProcessModifier([fileSizeLimit] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{fileSizeLimit, fileSizeLimit};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_LOGGING_RULES", "*=true");
     process.setProcessEnvironment(env);
@@ -87,6 +95,13 @@ TEST(ToolsTest, CsvGoesOutToStandardOutputOrAFileAndABadFileChangesNothing) {
             .code,
         0);
     EXPECT_FALSE(bytes("sjis.csv").isValidUtf8());
+    // A disk that fills up half way keeps the file as it was.
+    const QByteArray exported = bytes("sjis.csv");
+    const Outcome full =
+        RunTool("exportcsv", {"caldrin", "demo.mdb", "sjis.csv"}, dir.path(), 4096);
+    EXPECT_EQ(full.code, 1);
+    EXPECT_TRUE(full.error.contains("sjis.csv")) << full.error.toStdString();
+    EXPECT_EQ(bytes("sjis.csv"), exported);
     const Outcome made =
         RunTool("mkcatalogue", {"caldrin", "copy.mdb", "--import", "sjis.csv"}, dir.path());
     EXPECT_EQ(made.output, "400 曲を追加しました。\n");
@@ -105,7 +120,7 @@ TEST(ToolsTest, CsvGoesOutToStandardOutputOrAFileAndABadFileChangesNothing) {
         EXPECT_TRUE(refused.error.startsWith("bad.csv:4: 曲番は")) << refused.error.toStdString();
     }
     EXPECT_EQ(bytes("demo.mdb"), before);
-    EXPECT_EQ(dir.entryList(QDir::Files),
+    EXPECT_EQ(dir.entryList(QDir::Files | QDir::Hidden),
               QStringList({"bad.csv", "copy.mdb", "demo.mdb", "sjis.csv"}));
 }
 

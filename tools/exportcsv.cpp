@@ -3,12 +3,14 @@
 #include "savefile.h"
 #include "toolsupport.h"
 #include "trackbook.h"
+#include "trackcsv.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <optional>
 
 namespace {
@@ -38,6 +40,30 @@ std::optional<trackcsv::Encoding> EncodingNamed(const QString& name) {
 bool SameFile(const QString& a, const QString& b) {
     const QString canonical = QFileInfo(a).canonicalFilePath();
     return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+// Writes what export hands on to out, taking out's name only once all of it is written; or to
+// standard output, all at once, so that an export that fails half way writes nothing there.
+int Save(const ToolCommandLine& cli, const QString& out,
+         const std::function<bool(const trackcsv::Sink&)>& exportTo) {
+    if (out.isEmpty()) {
+        QByteArray whole;
+        exportTo([&whole](QByteArrayView piece) {
+            whole += piece;
+            return true;
+        });
+        if (std::fwrite(whole.constData(), 1, size_t(whole.size()), stdout) !=
+                size_t(whole.size()) ||
+            std::fflush(stdout) != 0)
+            return cli.Error(QStringLiteral("標準出力に書き込むことができません: %1")
+                                 .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return 0;
+    }
+    SaveFile file(out);
+    exportTo([&file](QByteArrayView piece) { return file.Write(piece); });
+    if (const QString reason = file.Commit(); !reason.isEmpty())
+        return cli.Error(QStringLiteral("%1 に書き込むことができません: %2").arg(out, reason));
+    return 0;
 }
 
 } // namespace
@@ -74,25 +100,16 @@ int main(int argc, char* argv[]) {
 
     int qtArgc = 1;
     QCoreApplication app(qtArgc, argv);
-    QByteArray csv;
     try {
         const auto db = tracktable::OpenCatalogue(catalogue, program, Database::Access::ReadOnly);
-        csv = trackbook::Export(*db, program,
-                                workbook ? trackbook::Format::Workbook
-                                : *encoding == trackcsv::Encoding::Cp932
-                                    ? trackbook::Format::CsvCp932
-                                    : trackbook::Format::CsvUtf8);
+        if (workbook)
+            return Save(cli, out, [&](const trackcsv::Sink& write) {
+                return write(trackbook::Export(*db, program, trackbook::Format::Workbook));
+            });
+        return Save(cli, out, [&](const trackcsv::Sink& write) {
+            return trackcsv::ExportTo(*db, program, *encoding, write);
+        });
     } catch (const std::exception& error) {
         return cli.Error(QString::fromUtf8(error.what()));
     }
-    if (out.isEmpty()) {
-        if (std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout) != size_t(csv.size()) ||
-            std::fflush(stdout) != 0)
-            return cli.Error(QStringLiteral("標準出力に書き込むことができません: %1")
-                                 .arg(QString::fromLocal8Bit(std::strerror(errno))));
-        return 0;
-    }
-    if (const QString reason = SaveWholeFile(out, csv); !reason.isEmpty())
-        return cli.Error(QStringLiteral("%1 に書き込むことができません: %2").arg(out, reason));
-    return 0;
 }

@@ -35,6 +35,21 @@ QString CsvField(const QString& text) {
     return text;
 }
 
+void AppendCsvField(QByteArray& line, QByteArrayView utf8) {
+    if (std::none_of(utf8.begin(), utf8.end(),
+                     [](char c) { return c == ',' || c == '"' || c == '\r' || c == '\n'; })) {
+        line += utf8;
+        return;
+    }
+    line += '"';
+    for (const char c : utf8) {
+        if (c == '"')
+            line += '"';
+        line += c;
+    }
+    line += '"';
+}
+
 CsvWriter::CsvWriter(Encoding encoding) : encoding_(encoding) {
     if (encoding == Encoding::Cp932) {
         cp932_.emplace();
@@ -69,6 +84,12 @@ bool CsvReader::Next(Record& record) {
             record.fault = reason;
     };
     while (pos_ < text_.size()) {
+        // Most of a file is plain text between the commas: it is taken a run at a time.
+        if (const qsizetype run = inQuotes || closed ? 0 : PlainRun(); run > 0) {
+            field += QStringView(text_).mid(pos_, run);
+            pos_ += run;
+            continue;
+        }
         const QChar c = text_[pos_++];
         if (inQuotes) {
             if (c == u'"' && At(pos_) == u'"') {
@@ -112,6 +133,17 @@ bool CsvReader::Next(Record& record) {
         fault(QStringLiteral("引用符 (\") が閉じられていません。"));
     record.fields << field;
     return true;
+}
+
+qsizetype CsvReader::PlainRun() const {
+    qsizetype end = pos_;
+    while (end < text_.size()) {
+        const char16_t c = text_[end].unicode();
+        if (c == u',' || c == u'"' || c == u'\r' || c == u'\n')
+            break;
+        ++end;
+    }
+    return end - pos_;
 }
 
 // A blank line holds no track; spreadsheets leave one at the end.

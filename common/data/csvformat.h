@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 
 // CSV files as RFC 4180 lays them out, in UTF-8 or CP932, whatever their rows hold.
 namespace csvformat {
@@ -18,6 +19,8 @@ using trackcsv::Encoding;
 using trackcsv::Problem;
 
 QString CsvField(const QString& text);
+// The same for UTF-8 text, added to the end of line.
+void AppendCsvField(QByteArray& line, QByteArrayView utf8);
 
 class CsvWriter {
 public:
@@ -27,7 +30,9 @@ public:
     // False when the line holds a character the encoding cannot write; nothing is then added.
     bool Add(const QStringList& fields);
 
-    QByteArray Bytes() && { return std::move(bytes_); }
+    qsizetype Size() const { return bytes_.size(); }
+    // The bytes added since the last call.
+    QByteArray Take() { return std::exchange(bytes_, QByteArray()); }
 
 private:
     Encoding encoding_;
@@ -52,6 +57,8 @@ public:
 private:
     QChar At(qsizetype pos) const { return pos < text_.size() ? text_[pos] : QChar(); }
     void SkipBlankLines();
+    // How many characters from here hold no comma, quote or line break.
+    qsizetype PlainRun() const;
 
     const QString& text_;
     qsizetype pos_ = 0;

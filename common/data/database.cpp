@@ -260,16 +260,17 @@ void Database::RunToEnd(sqlite3_stmt* stmt) const {
         Fail(rc);
 }
 
-void Database::WriteOneRow(sqlite3_stmt* stmt) const {
+void Database::WriteRows(sqlite3_stmt* stmt, qint64 rows) const {
     const sqlite3_int64 before = sqlite3_total_changes64(Handle());
     RunToEnd(stmt);
     // The total counts what triggers changed besides the statement's own rows.
     const sqlite3_int64 changed = sqlite3_total_changes64(Handle()) - before;
-    if (sqlite3_changes(Handle()) == 1 && changed == 1)
+    if (sqlite3_changes64(Handle()) == rows && changed == rows)
         return;
     throw DbError(QStringLiteral("データベース %1 への書き込みが、思ったとおりに行われません"
-                                 "でした (1 行が変わるはずが %2 行)。何も保存していません。")
+                                 "でした (%2 行が変わるはずが %3 行)。何も保存していません。")
                       .arg(path_)
+                      .arg(rows)
                       .arg(changed));
 }
 

@@ -51,7 +51,8 @@ public:
     void RunToEnd(sqlite3_stmt* stmt) const;
     // Runs a write meant to change exactly one row, and throws unless it did, and nothing else
     // changed with it: a write that did not happen is never taken for done.
-    void WriteOneRow(sqlite3_stmt* stmt) const;
+    void WriteOneRow(sqlite3_stmt* stmt) const { WriteRows(stmt, 1); }
+    void WriteRows(sqlite3_stmt* stmt, qint64 rows) const;
     // Nothing the programs send runs for more than a moment without giving a row; longer than
     // this, and the statement is interrupted with a message instead of hanging the window.
     void SetRunawayLimit(std::chrono::milliseconds limit) { runawayLimit_ = limit; }

@@ -3,6 +3,7 @@
 #include "columnname.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -13,6 +14,15 @@ constexpr double kLargestPlainWhole = 1e15;
 } // namespace
 
 std::optional<double> ParseNumber(const QString& text) {
+    // Nearly every track number is a few plain digits, read without the pattern.
+    constexpr qsizetype kPlainDigits = 9;
+    if (!text.isEmpty() && text.size() <= kPlainDigits &&
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+        int value = 0;
+        for (const QChar c : text)
+            value = value * 10 + (c.unicode() - u'0');
+        return value;
+    }
     static const QRegularExpression plain(
         QStringLiteral(R"(^[ \t]*[+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?[ \t]*$)"));
     // A Japanese input method types full-width digits, signs and points.

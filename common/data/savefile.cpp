@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -19,7 +20,7 @@ QString Reason(int error) {
 
 // Writes all of data; a short write is no error yet, the next one tells why (a full disk, a
 // size limit).
-bool WriteAll(int fd, const QByteArray& data) {
+bool WriteAll(int fd, QByteArrayView data) {
     for (qsizetype done = 0; done < data.size();) {
         const ssize_t written = ::write(fd, data.constData() + done, size_t(data.size() - done));
         if (written > 0)
@@ -27,7 +28,7 @@ bool WriteAll(int fd, const QByteArray& data) {
         else if (written < 0 && errno != EINTR)
             return false;
     }
-    return ::fsync(fd) == 0;
+    return true;
 }
 
 // What a new file gets when it replaces nothing: what the user's umask leaves of rw-rw-rw-.
@@ -38,18 +39,6 @@ mode_t ModeFor(const QString& path) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
-}
-
-// A folder the user may not write in can still hold a file he may; that file is then written in
-// place, and the caller has to put it back if the write fails.
-QString WriteInPlace(const QString& path, const QByteArray& data) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0)
-        return Reason(errno);
-    const bool written = WriteAll(fd, data);
-    const int error = errno;
-    ::close(fd);
-    return written ? QString() : Reason(error);
 }
 
 void SyncFolder(const QString& path) {
@@ -79,35 +68,66 @@ int CreateHiddenBeside(const QString& target, const QString& mark, QByteArray& p
     return fd;
 }
 
-QString SaveWholeFile(const QString& requested, const QByteArray& data, InPlace inPlace) {
+SaveFile::SaveFile(const QString& requested, InPlace inPlace) {
     // A link stays a link: the file it points to is the one replaced.
     const QFileInfo link(requested);
-    const QString path = link.isSymLink() && !link.canonicalFilePath().isEmpty()
-                             ? link.canonicalFilePath()
-                             : requested;
-    const QFileInfo target(path);
-    QByteArray temp;
-    const int fd = CreateHiddenBeside(path, kLeftoverMark, temp);
-    if (fd < 0) {
-        const int error = errno;
-        if (inPlace == InPlace::WhenTheFolderIsLocked && (error == EACCES || error == EPERM) &&
-            target.isFile())
-            return WriteInPlace(path, data);
-        return Reason(error);
+    path_ = link.isSymLink() && !link.canonicalFilePath().isEmpty() ? link.canonicalFilePath()
+                                                                    : requested;
+    fd_ = CreateHiddenBeside(path_, kLeftoverMark, temp_);
+    if (fd_ >= 0)
+        return;
+    error_ = errno;
+    // A folder the user may not write in can still hold a file he may; that file is then
+    // written in place, and the caller has to put it back if the write fails.
+    if (inPlace == InPlace::WhenTheFolderIsLocked && (error_ == EACCES || error_ == EPERM) &&
+        QFileInfo(path_).isFile()) {
+        temp_.clear();
+        fd_ = ::open(QFile::encodeName(path_).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        error_ = fd_ < 0 ? errno : 0;
     }
-    const bool written = WriteAll(fd, data);
-    int error = errno;
-    const bool closed = ::close(fd) == 0;
-    if (written && !closed)
-        error = errno;
-    if (written && closed && ::rename(temp.constData(), QFile::encodeName(path).constData()) == 0) {
-        SyncFolder(path);
-        return {};
+}
+
+SaveFile::~SaveFile() {
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (!committed_ && !temp_.isEmpty())
+        ::unlink(temp_.constData());
+}
+
+bool SaveFile::Write(QByteArrayView data) {
+    if (error_ != 0)
+        return false;
+    if (!WriteAll(fd_, data)) {
+        error_ = errno;
+        return false;
     }
-    if (written && closed)
-        error = errno;
-    ::unlink(temp.constData());
-    return Reason(error);
+    // The disk takes each piece while the next is made, so that the sync at the end does not
+    // wait for the whole file.
+    ::sync_file_range(fd_, written_, data.size(), SYNC_FILE_RANGE_WRITE);
+    written_ += data.size();
+    return true;
+}
+
+QString SaveFile::Commit() {
+    if (error_ == 0 && ::fsync(fd_) != 0)
+        error_ = errno;
+    const int fd = std::exchange(fd_, -1);
+    if (::close(fd) != 0 && error_ == 0)
+        error_ = errno;
+    if (error_ == 0 && !temp_.isEmpty() &&
+        ::rename(temp_.constData(), QFile::encodeName(path_).constData()) != 0)
+        error_ = errno;
+    if (error_ != 0)
+        return Reason(error_);
+    committed_ = true;
+    SyncFolder(path_);
+    return {};
+}
+
+QString SaveWholeFile(const QString& path, const QByteArray& data, InPlace inPlace) {
+    SaveFile file(path, inPlace);
+    file.Write(data);
+    return file.Commit();
 }
 
 void RemoveSaveLeftovers(const QString& path) {

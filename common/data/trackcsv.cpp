@@ -2,13 +2,17 @@
 
 #include "columnname.h"
 #include "csvformat.h"
+#include "handoff.h"
 #include "hasquote.h"
 #include "numbertext.h"
 #include "recordset.h"
 #include "shiftjis.h"
 
+#include <QScopeGuard>
+#include <exception>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 
 namespace trackcsv {
 
@@ -33,6 +37,9 @@ struct Track {
     QStringList values; // in the order of the program's columns
     double number = 0;
 };
+
+// Tracks handed on at a time from the thread reading the file to the one adding them.
+constexpr size_t kTracksPerBatch = 1024;
 
 // Every reason the record cannot be a track, or the track.
 QStringList Check(const Record& record, qsizetype width, const QStringList& columns,
@@ -92,64 +99,174 @@ QString MatchHeader(const Record& header, const QStringList& columns, QList<qsiz
     return {};
 }
 
-void BindText(Database& db, sqlite3_stmt* stmt, int index, const QString& text) {
-    const QByteArray bytes = text.toUtf8();
-    const int rc =
-        sqlite3_bind_text(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-    if (rc != SQLITE_OK)
+// A checked track as it is bound: text in UTF-8, the number as it is stored. Made on the thread
+// that reads the file, so that the thread adding the tracks has only SQLite's work left.
+struct Bound {
+    QList<QByteArray> texts; // in the order of the program's columns; empty for the number
+    QVariant number;
+
+    explicit Bound(const Track& track) : number(StoredNumber(track.number)) {
+        for (const QString& value : track.values)
+            texts << value.toUtf8();
+    }
+};
+
+// Adds the tracks one by one as they are read, inside one transaction the caller opens.
+class Inserter {
+public:
+    Inserter(Database& db, Program program)
+        : db_(db), columns_(tracktable::UserColumns(program)), one_(Prepare(program, 1)),
+          many_(Prepare(program, kTracksPerInsert)), cacheSize_(CacheSize(db)) {
+        // The indexes take each track at a place of its own; with room for their pages in memory,
+        // a large file is not read and written back page by page.
+        db_.Execute(QStringLiteral("PRAGMA cache_size = -%1").arg(kImportCacheKb));
+    }
+    ~Inserter() {
+        const QByteArray restore = "PRAGMA cache_size = " + QByteArray::number(cacheSize_);
+        sqlite3_exec(db_.Handle(), restore.constData(), nullptr, nullptr, nullptr);
+    }
+    Inserter(const Inserter&) = delete;
+    Inserter& operator=(const Inserter&) = delete;
+
+    // Every statement carries its own work besides its rows, the catalogue's AUTOINCREMENT
+    // counter among it; the tracks go many to a statement.
+    void Add(const std::vector<Bound>& tracks) {
+        size_t done = 0;
+        for (; tracks.size() - done >= kTracksPerInsert; done += kTracksPerInsert)
+            Write(many_.get(), tracks, done, kTracksPerInsert);
+        for (; done < tracks.size(); ++done)
+            Write(one_.get(), tracks, done, 1);
+    }
+
+private:
+    static constexpr int kImportCacheKb = 64 * 1024;
+    static constexpr size_t kTracksPerInsert = 64;
+
+    StatementHandle Prepare(Program program, size_t tracks) const {
+        QStringList rows;
+        for (size_t i = 0; i < tracks; ++i)
+            rows << QStringLiteral("(?, ?, ?, ?)");
+        return db_.Prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                               .arg(Identifier(tracktable::kTable), QuotedColumns(program),
+                                    rows.join(QStringLiteral(", "))));
+    }
+
+    void Write(sqlite3_stmt* stmt, const std::vector<Bound>& tracks, size_t first, size_t count) {
+        int parameter = 0;
+        for (size_t t = first; t < first + count; ++t) {
+            const Bound& track = tracks[t];
+            for (int i = 0; i < columns_.size(); ++i) {
+                const QByteArray& text = track.texts[i];
+                ++parameter;
+                const int rc = columns_[i] != kNumber
+                                   ? sqlite3_bind_text(stmt, parameter, text.constData(),
+                                                       int(text.size()), SQLITE_STATIC)
+                               : track.number.typeId() == QMetaType::LongLong
+                                   ? sqlite3_bind_int64(stmt, parameter, track.number.toLongLong())
+                                   : sqlite3_bind_double(stmt, parameter, track.number.toDouble());
+                if (rc != SQLITE_OK)
+                    db_.Fail(rc);
+            }
+        }
+        db_.WriteRows(stmt, qint64(count));
+        sqlite3_reset(stmt);
+    }
+
+    static qint64 CacheSize(Database& db) {
+        const StatementHandle size = db.Prepare(QStringLiteral("PRAGMA cache_size"));
+        if (const int rc = sqlite3_step(size.get()); rc != SQLITE_ROW)
+            db.Fail(rc);
+        return sqlite3_column_int64(size.get(), 0);
+    }
+
+    Database& db_;
+    const QStringList columns_;
+    const StatementHandle one_;
+    const StatementHandle many_;
+    const qint64 cacheSize_;
+};
+
+} // namespace
+
+namespace {
+
+// So much of a file is made before it is handed on.
+constexpr qsizetype kPieceBytes = 1 << 20;
+
+// Every track's row in the order entered, the program's columns in its order, until visit says
+// to stop.
+void ForEachRow(Database& db, Program program, const std::function<bool(sqlite3_stmt*)>& visit) {
+    const StatementHandle select =
+        db.Prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY ID")
+                       .arg(QuotedColumns(program), Identifier(tracktable::kTable)));
+    int rc;
+    while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {
+        if (!visit(select.get()))
+            return;
+    }
+    if (rc != SQLITE_DONE)
         db.Fail(rc);
 }
 
-void Insert(Database& db, Program program, const QList<Track>& tracks) {
-    const QStringList columns = tracktable::UserColumns(program);
-    const StatementHandle insert =
-        db.Prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (?, ?, ?, ?)")
-                       .arg(Identifier(tracktable::kTable), QuotedColumns(program)));
-    sqlite3_stmt* stmt = insert.get();
-    db.BeginTrans();
-    try {
-        for (const Track& track : tracks) {
-            for (int i = 0; i < columns.size(); ++i) {
-                if (columns[i] != kNumber) {
-                    BindText(db, stmt, i + 1, track.values[i]);
-                    continue;
-                }
-                const QVariant number = StoredNumber(track.number);
-                const int rc = number.typeId() == QMetaType::LongLong
-                                   ? sqlite3_bind_int64(stmt, i + 1, number.toLongLong())
-                                   : sqlite3_bind_double(stmt, i + 1, number.toDouble());
-                if (rc != SQLITE_OK)
-                    db.Fail(rc);
-            }
-            db.WriteOneRow(stmt);
-            sqlite3_reset(stmt);
+// A value as the UTF-8 file holds it. Text and whole numbers go as SQLite hands them out, without
+// a round trip through QString; only what that would change goes the long way.
+void AppendUtf8Field(QByteArray& line, sqlite3_stmt* stmt, int column) {
+    const int type = sqlite3_column_type(stmt, column);
+    if (type == SQLITE_NULL)
+        return;
+    if (type == SQLITE_TEXT || type == SQLITE_INTEGER) {
+        const QByteArrayView stored(
+            reinterpret_cast<const char*>(sqlite3_column_text(stmt, column)),
+            sqlite3_column_bytes(stmt, column));
+        if (stored.isValidUtf8()) {
+            csvformat::AppendCsvField(line, stored);
+            return;
         }
-        db.CommitTrans();
-    } catch (...) {
-        db.Rollback();
-        throw;
     }
+    csvformat::AppendCsvField(line, ValueToText(ColumnValue(stmt, column)).toUtf8());
+}
+
+bool ExportUtf8(Database& db, Program program, const Sink& write) {
+    const QStringList columns = tracktable::UserColumns(program);
+    QByteArray piece;
+    const auto endLine = [&piece] {
+        piece.back() = '\r';
+        piece += '\n';
+    };
+    for (const QString& column : columns) {
+        csvformat::AppendCsvField(piece, column.toUtf8());
+        piece += ',';
+    }
+    endLine();
+    bool taken = true;
+    ForEachRow(db, program, [&](sqlite3_stmt* stmt) {
+        for (int i = 0; i < columns.size(); ++i) {
+            AppendUtf8Field(piece, stmt, i);
+            piece += ',';
+        }
+        endLine();
+        if (piece.size() >= kPieceBytes) {
+            taken = write(piece);
+            piece.clear();
+        }
+        return taken;
+    });
+    return taken && write(piece);
 }
 
 } // namespace
 
 void ForEachTrack(Database& db, Program program, const TrackVisitor& visit) {
-    const QStringList columns = tracktable::UserColumns(program);
-    const StatementHandle select =
-        db.Prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY ID")
-                       .arg(QuotedColumns(program), Identifier(tracktable::kTable)));
-    sqlite3_stmt* stmt = select.get();
+    const int columns = int(tracktable::UserColumns(program).size());
     qint64 track = 0;
     QList<QVariant> values;
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    ForEachRow(db, program, [&](sqlite3_stmt* stmt) {
         values.clear();
-        for (int i = 0; i < columns.size(); ++i)
+        for (int i = 0; i < columns; ++i)
             values << ColumnValue(stmt, i);
         visit(++track, values);
-    }
-    if (rc != SQLITE_DONE)
-        db.Fail(rc);
+        return true;
+    });
 }
 
 QString DescribeTrack(Program program, qint64 track, const QList<QVariant>& values) {
@@ -160,10 +277,15 @@ QString DescribeTrack(Program program, qint64 track, const QList<QVariant>& valu
     return QStringLiteral("%1 曲目 (%2)").arg(track).arg(described.join(QLatin1Char(' ')));
 }
 
-QByteArray Export(Database& db, Program program, Encoding encoding) {
+bool ExportTo(Database& db, Program program, Encoding encoding, const Sink& write) {
+    if (encoding == Encoding::Utf8)
+        return ExportUtf8(db, program, write);
     csvformat::CsvWriter writer(encoding);
     writer.Add(tracktable::UserColumns(program));
+    bool taken = true;
     ForEachTrack(db, program, [&](qint64 track, const QList<QVariant>& values) {
+        if (!taken)
+            return;
         QStringList fields;
         for (const QVariant& value : values)
             fields << csvformat::CsvField(ValueToText(value));
@@ -173,8 +295,19 @@ QByteArray Export(Database& db, Program program, Encoding encoding) {
                                          .arg(DescribeTrack(program, track, values),
                                               shiftjis::FirstUnencodable(fields.join(QString())))
                                          .toStdString());
+        if (writer.Size() >= kPieceBytes)
+            taken = write(writer.Take());
     });
-    return std::move(writer).Bytes();
+    return taken && write(writer.Take());
+}
+
+QByteArray Export(Database& db, Program program, Encoding encoding) {
+    QByteArray file;
+    ExportTo(db, program, encoding, [&file](QByteArrayView piece) {
+        file += piece;
+        return true;
+    });
+    return file;
 }
 
 QList<Problem> Import(Database& db, Program program, const QByteArray& csv, qint64* added) {
@@ -202,20 +335,60 @@ QList<Problem> ImportRecords(Database& db, Program program, const NextRecord& ne
         return {Problem{record.line, wrong}};
     const qsizetype width = record.fields.size();
     QList<Problem> problems;
-    QList<Track> tracks;
-    Track track;
-    while (next(record)) {
-        const QStringList reasons = Check(record, width, columns, at, track);
-        for (const QString& reason : reasons)
-            problems << Problem{record.line, reason};
-        if (problems.isEmpty())
-            tracks << track;
+    std::exception_ptr unread;
+    Handoff<Bound> handoff;
+    // The file is read and checked on a thread of its own while the tracks are added, the first
+    // problem stops the adding, the rest of the file is still checked, and the transaction is
+    // undone. Nothing waits for a whole file of tracks to be held at once.
+    std::thread reader([&] {
+        try {
+            std::vector<Bound> batch;
+            Track track;
+            while (!handoff.Stopped() && next(record)) {
+                const QStringList reasons = Check(record, width, columns, at, track);
+                for (const QString& reason : reasons)
+                    problems << Problem{record.line, reason};
+                if (!problems.isEmpty())
+                    continue;
+                batch.emplace_back(track);
+                if (batch.size() == kTracksPerBatch)
+                    handoff.Give(std::exchange(batch, {}));
+            }
+            if (problems.isEmpty())
+                handoff.Give(std::move(batch));
+        } catch (...) {
+            unread = std::current_exception();
+        }
+        handoff.Finish();
+    });
+    auto stopReading = qScopeGuard([&] {
+        handoff.Stop();
+        reader.join();
+    });
+    Inserter inserter(db, program);
+    qint64 tracks = 0;
+    db.BeginTrans();
+    try {
+        std::vector<Bound> batch;
+        while (handoff.Take(batch)) {
+            inserter.Add(batch);
+            tracks += qint64(batch.size());
+        }
+        reader.join();
+        stopReading.dismiss();
+        if (unread)
+            std::rethrow_exception(unread);
+        if (!problems.isEmpty()) {
+            db.Rollback();
+            return problems;
+        }
+        db.CommitTrans();
+    } catch (...) {
+        db.Rollback();
+        throw;
     }
-    if (!problems.isEmpty())
-        return problems;
-    Insert(db, program, tracks);
     if (added)
-        *added = tracks.size();
+        *added = tracks;
     return {};
 }
 

@@ -24,6 +24,10 @@ enum class Encoding { Utf8, Cp932 };
 // Throws DbError when the catalogue cannot be read, std::runtime_error (message in Japanese,
 // naming the track) when a text cannot be written in the encoding.
 QByteArray Export(Database& db, Program program, Encoding encoding);
+// The same handed to write a piece at a time, so that a large file is never held whole. Stops at
+// the first piece write refuses, and returns whether every piece was taken.
+using Sink = std::function<bool(QByteArrayView piece)>;
+bool ExportTo(Database& db, Program program, Encoding encoding, const Sink& write);
 
 struct Problem {
     qint64 line;    // line of the file where the row starts, the header being line 1
