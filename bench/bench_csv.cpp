@@ -8,9 +8,7 @@
 #include "benchsupport.h"
 #include "democatalogue.h"
 
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 
 using namespace bench;
 
@@ -19,7 +17,6 @@ namespace {
 constexpr double kToolRatio = 1.2;
 // Smaller catalogues show how the fixed cost of starting a tool weighs; the target is judged here.
 constexpr qint64 kJudgedTracks = 1000000;
-constexpr int kTimeoutMs = 10 * 60 * 1000;
 
 const ResultTable kTable({{QStringLiteral("program"), 9},
                           {QStringLiteral("tracks"), 9},
@@ -32,21 +29,6 @@ const ResultTable kTable({{QStringLiteral("program"), 9},
 
 QString Tool(const char* name) {
     return QStringLiteral(MDCAT_TOOLS_FOLDER "/") + QString::fromLatin1(name);
-}
-
-double Run(const QString& program, const QStringList& arguments, const QString& input = {},
-           const QString& output = QProcess::nullDevice()) {
-    QProcess process;
-    if (!input.isEmpty())
-        process.setStandardInputFile(input);
-    process.setStandardOutputFile(output);
-    QElapsedTimer clock;
-    clock.start();
-    process.start(program, arguments);
-    if (!process.waitForFinished(kTimeoutMs) || process.exitCode() != 0)
-        throw std::runtime_error(program.toStdString() +
-                                 " failed: " + process.readAllStandardError().toStdString());
-    return double(clock.nsecsElapsed()) / 1e6;
 }
 
 QString Columns(Program program) {
@@ -87,15 +69,15 @@ void Measure(Program program, qint64 tracks) {
     std::vector<double> exported, shellExported, imported, shellImported;
     // The sides take turns, so a passing load on the machine slows each alike.
     for (int run = 0; run < kRepetitions; ++run) {
-        exported.push_back(Run(Tool("exportcsv"), {name, catalogue.Path(), csv}));
-        shellExported.push_back(
-            Run(QStringLiteral("sqlite3"),
-                {QStringLiteral("-csv"), QStringLiteral("-header"), catalogue.Path(), select}, {},
-                folder + QStringLiteral("/shell.csv")));
+        exported.push_back(TimeToExit(Tool("exportcsv"), {name, catalogue.Path(), csv}));
+        shellExported.push_back(TimeToExit(
+            QStringLiteral("sqlite3"),
+            {QStringLiteral("-csv"), QStringLiteral("-header"), catalogue.Path(), select}, {},
+            folder + QStringLiteral("/shell.csv")));
         const QString ours = EmptyCatalogue(folder, program, QStringLiteral("ours.mdb"));
-        imported.push_back(Run(Tool("importcsv"), {name, ours, csv}));
+        imported.push_back(TimeToExit(Tool("importcsv"), {name, ours, csv}));
         const QString shells = EmptyCatalogue(folder, program, QStringLiteral("shell.mdb"));
-        shellImported.push_back(Run(QStringLiteral("sqlite3"), {shells}, script));
+        shellImported.push_back(TimeToExit(QStringLiteral("sqlite3"), {shells}, script));
     }
     const double exportRatio = Median(exported) / Median(shellExported);
     const double importRatio = Median(imported) / Median(shellImported);

@@ -69,6 +69,22 @@ int RunArguments(int argc, char* argv[], const char* name,
 
 } // namespace
 
+double TimeToExit(const QString& program, const QStringList& arguments, const QString& input,
+                  const QString& output) {
+    constexpr int kTimeoutMs = 10 * 60 * 1000;
+    QProcess process;
+    if (!input.isEmpty())
+        process.setStandardInputFile(input);
+    process.setStandardOutputFile(output);
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program, arguments);
+    if (!process.waitForFinished(kTimeoutMs) || process.exitCode() != 0)
+        throw std::runtime_error(program.toStdString() +
+                                 " failed: " + process.readAllStandardError().toStdString());
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
 QString ProgramName(Program program) {
     return program == Program::Caldrin ? QStringLiteral("caldrin") : QStringLiteral("trensoly");
 }

@@ -3,6 +3,7 @@
 #include "sqlitehandle.h"
 #include "tracktable.h"
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -27,6 +28,10 @@ double Median(std::vector<double> values);
 // A process's resident set now, from the kernel's own account: this process's by default.
 double ResidentMb(qint64 pid = 0);
 double ElapsedMs(const std::function<void()>& work);
+// Starts program and waits for it to end, with its standard input from a file if one is named
+// and its standard output to output; throws unless it ends with 0.
+double TimeToExit(const QString& program, const QStringList& arguments, const QString& input = {},
+                  const QString& output = QProcess::nullDevice());
 // Each run times itself, so it can leave out what it has to prepare.
 double MedianMs(const std::function<double()>& timedRun);
 

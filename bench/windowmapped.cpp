@@ -132,16 +132,4 @@ MappedWindow TimeToWindowMapped(const VirtualDisplay& display, const QString& pr
     return {ms, residentMb};
 }
 
-double TimeToExit(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.setStandardOutputFile(QProcess::nullDevice());
-    QElapsedTimer clock;
-    clock.start();
-    process.start(program, arguments);
-    if (!process.waitForFinished(kTimeoutMs) || process.exitCode() != 0)
-        throw std::runtime_error(program.toStdString() +
-                                 " failed: " + process.readAllStandardError().toStdString());
-    return double(clock.nsecsElapsed()) / 1e6;
-}
-
 } // namespace bench

@@ -33,7 +33,4 @@ struct MappedWindow {
 MappedWindow TimeToWindowMapped(const VirtualDisplay& display, const QString& program,
                                 const QString& title, const QString& folder);
 
-// Starts PROGRAM and waits for it to end; its standard output is discarded.
-double TimeToExit(const QString& program, const QStringList& arguments);
-
 } // namespace bench
