@@ -245,6 +245,31 @@ TEST_F(CaldrinBrowse, FindNarrowsKeyByKeyAsAFreshSearchWouldFind) {
     EXPECT_EQ(find->Results()->model()->rowCount(), 2) << "Filler 4 and Filler 40";
 }
 
+// The results come a screenful at a time, yet Ctrl+End reaches the last of them.
+TEST_F(CaldrinBrowse, FindReachesTheLastOfManyResultsByKeyboard) {
+    MakeCatalogue();
+    ASSERT_EQ(QProcess::execute("sqlite3",
+                                {folder.File(),
+                                 "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                 "WHERE i < 1200) INSERT INTO データレコード (アーチスト名, "
+                                 "アルバム名, 曲番, 曲名) SELECT 'Many', 'Many', i, 'Filler ' "
+                                 "|| i FROM n"}),
+              0);
+    Start();
+    FindWindow* find = PressFind();
+    ASSERT_NE(find, nullptr);
+    Retype(*find->Text(), "filler");
+    EXPECT_EQ(find->findChild<QLabel*>()->text(), "1200 曲");
+    QAbstractItemModel* results = find->Results()->model();
+    for (int press = 0; press < 10 && results->rowCount() < 1200; ++press) {
+        QTest::keyClick(find->Results(), Qt::Key_End, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+    }
+    ASSERT_EQ(results->rowCount(), 1200);
+    QTest::keyClick(find->Results(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(find->Results()->currentIndex().siblingAtColumn(4).data().toString(), "Filler 1200");
+}
+
 // A name another tool stored with a NUL in it is reached like any other.
 TEST_F(CaldrinBrowse, ANameHoldingANulIsBrowsedCorrectedPrintedAndDeleted) {
     MakeCatalogue();

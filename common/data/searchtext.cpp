@@ -1,7 +1,5 @@
 #include "searchtext.h"
 
-#include <cstring>
-
 namespace {
 
 bool IsAscii(std::string_view text) {
@@ -55,19 +53,11 @@ void AppendFolded(std::string& out, std::string_view utf8) {
     out += FoldForSearch(decoded).toStdString();
 }
 
-// Looks for the needle's last byte first: in Japanese UTF-8 almost every character begins with
-// the same byte, while the last bytes differ.
-const char* FindIn(std::string_view text, const QByteArray& needle) {
-    const qsizetype length = needle.size();
-    const char last = needle.back();
-    const char* const end = text.data() + text.size();
-    for (const char* at = text.data() + length - 1; at < end;) {
-        at = static_cast<const char*>(memchr(at, last, size_t(end - at)));
-        if (!at)
-            return nullptr;
-        if (memcmp(at - length + 1, needle.constData(), size_t(length - 1)) == 0)
-            return at - length + 1;
-        ++at;
-    }
-    return nullptr;
+const char* FindIn(std::string_view text, std::string_view needle) {
+    const char* hit = nullptr;
+    ForEachOccurrence(text, needle, [&](size_t at) {
+        hit = text.data() + at;
+        return kNoFurther;
+    });
+    return hit;
 }

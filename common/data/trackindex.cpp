@@ -1,5 +1,6 @@
 #include "trackindex.h"
 
+#include "linestarts.h"
 #include "numbertext.h"
 #include "recordset.h"
 #include "searchtext.h"
@@ -8,6 +9,7 @@
 #include <array>
 #include <limits>
 #include <malloc.h>
+#include <numeric>
 #include <thread>
 
 namespace {
@@ -20,6 +22,8 @@ constexpr qsizetype kKeptRows = 2000;
 // the tracks.
 constexpr size_t kNarrowingShare = 8;
 constexpr size_t kMostSearchThreads = 4;
+// How many results on the texts of earlier results are asked for from memory.
+constexpr size_t kLookAhead = 16;
 
 QString BrowsingOrder(Program program) {
     return program == Program::Caldrin ? QStringLiteral("アルバム名, アーチスト名, 曲番, ID")
@@ -60,7 +64,7 @@ struct TrackIndex::Tracks {
     std::vector<Names> runs;
     // Each track's own folded texts, one after another, and where each track's start.
     std::string lines;
-    std::vector<quint32> lineStarts;
+    LineStarts lineStarts;
     // The IDs in four bytes each while every one fits, as in any catalogue filled by the
     // programs; in eight once one does not.
     std::vector<quint32> shortIds;
@@ -143,6 +147,7 @@ void TrackIndex::Take(std::shared_ptr<const Tracks> tracks, qint64 version) {
     version_ = version;
     lastNeedle_.clear();
     found_.clear();
+    all_ = false;
     rows_.clear();
 }
 
@@ -167,22 +172,23 @@ TrackIndex::Read(const QString& catalogue, Program program, const std::atomic<bo
             const quint32 second = loader.Name(stmt.get(), 2);
             if (t.runs.empty() || t.runs.back().first != first || t.runs.back().second != second)
                 t.runs.push_back({track, first, second});
-            t.lineStarts.push_back(CheckedOffset(t.lines.size()));
+            const size_t start = t.lines.size();
             for (int column = 3; column < 3 + int(kOwnColumns.size()); ++column) {
                 AppendFolded(t.lines, ColumnUtf8(stmt.get(), column));
                 t.lines += kFieldBreak;
             }
+            CheckedOffset(t.lines.size());
+            t.lineStarts.Add(quint32(t.lines.size() - start));
         }
         if (code != SQLITE_DONE)
             db->Fail(code);
     }
     t.nameStarts.push_back(CheckedOffset(t.names.size()));
-    t.lineStarts.push_back(CheckedOffset(t.lines.size()));
     t.names.shrink_to_fit();
     t.nameStarts.shrink_to_fit();
     t.runs.shrink_to_fit();
     t.lines.shrink_to_fit();
-    t.lineStarts.shrink_to_fit();
+    t.lineStarts.ShrinkToFit();
     t.shortIds.shrink_to_fit();
     t.longIds.shrink_to_fit();
     // The names' lookup table is gone; give its pages back.
@@ -190,77 +196,100 @@ TrackIndex::Read(const QString& catalogue, Program program, const std::atomic<bo
     return tracks;
 }
 
-std::vector<char> TrackIndex::NamesContaining(const QByteArray& needle) const {
+std::vector<char> TrackIndex::NamesContaining(std::string_view needle) const {
     const Tracks& t = *tracks_;
     std::vector<char> match(t.nameStarts.size() - 1);
-    for (size_t name = 0; name < match.size(); ++name)
-        match[name] = FindIn({t.names.data() + t.nameStarts[name],
-                              t.nameStarts[name + 1] - t.nameStarts[name]},
-                             needle) != nullptr;
+    // One sweep through every name, each occurrence told to the name it begins in; one running
+    // on into the next name is none.
+    size_t name = 0;
+    ForEachOccurrence(t.names, needle, [&](size_t at) {
+        while (t.nameStarts[name + 1] <= at)
+            ++name;
+        if (at + needle.size() > t.nameStarts[name + 1])
+            return at + 1;
+        match[name] = 1;
+        return size_t(t.nameStarts[name + 1]);
+    });
     return match;
 }
 
-bool TrackIndex::LineContains(Track track, const QByteArray& needle) const {
-    const Tracks& t = *tracks_;
-    return FindIn({t.lines.data() + t.lineStarts[track],
-                   t.lineStarts[track + 1] - t.lineStarts[track]},
-                  needle) != nullptr;
-}
-
-const std::vector<TrackIndex::Track>& TrackIndex::Find(const QString& text) {
+size_t TrackIndex::Find(const QString& text) {
+    all_ = false;
     if (!tracks_) {
         found_.clear();
-        return found_;
+        return 0;
     }
     const Tracks& t = *tracks_;
     QString folded = FoldForSearch(text);
     folded.remove(QChar(kFieldBreak));
-    const QByteArray needle = folded.toUtf8();
+    const QByteArray utf8 = folded.toUtf8();
+    const std::string_view needle(utf8.constData(), size_t(utf8.size()));
     // Checking each earlier result costs more than one sweep through every text once they are
     // more than a few.
-    const bool narrows = !lastNeedle_.isEmpty() && needle.contains(lastNeedle_) &&
+    const bool narrows = !lastNeedle_.isEmpty() && utf8.contains(lastNeedle_) &&
                          found_.size() <= t.Count() / kNarrowingShare;
-    if (needle.isEmpty()) {
-        found_.resize(t.Count());
-        for (Track track = 0; track < found_.size(); ++track)
-            found_[track] = track;
-    } else if (narrows) {
-        FindAmong(std::move(found_), needle, NamesContaining(needle));
-    } else {
-        FindAll(needle, NamesContaining(needle));
-    }
-    lastNeedle_ = needle;
-    return found_;
+    all_ = needle.empty();
+    if (all_)
+        found_ = {};
+    else if (narrows)
+        found_ = FindAmong(found_, needle, NamesContaining(needle));
+    else
+        found_ = FindAll(needle, NamesContaining(needle));
+    lastNeedle_ = utf8;
+    return FoundCount();
 }
 
-void TrackIndex::FindInRuns(size_t from, size_t to, const QByteArray& needle,
+size_t TrackIndex::FoundCount() const {
+    return all_ ? (tracks_ ? tracks_->Count() : 0) : found_.size();
+}
+
+TrackIndex::Track TrackIndex::Found(size_t result) const {
+    return all_ ? Track(result) : found_[result];
+}
+
+// Adds the tracks FROM to TO whose own texts hold the needle.
+void TrackIndex::FindInTracks(Track from, Track to, std::string_view needle,
+                              std::vector<Track>& found) const {
+    const Tracks& t = *tracks_;
+    LineStarts::Walker line(t.lineStarts, from);
+    const quint32 base = line.Start();
+    const std::string_view span(t.lines.data() + base, t.lineStarts.Start(to) - base);
+    ForEachOccurrence(span, needle, [&](size_t at) {
+        while (line.End() <= base + at)
+            line.Next();
+        found.push_back(line.Current());
+        line.Next();
+        return line.Current() < to ? size_t(line.Start() - base) : kNoFurther;
+    });
+}
+
+void TrackIndex::FindInRuns(size_t from, size_t to, std::string_view needle,
                             const std::vector<char>& namesMatch, std::vector<Track>& found) const {
     const Tracks& t = *tracks_;
-    const char* const base = t.lines.data();
-    for (size_t run = from; run < to; ++run) {
-        const Track start = t.runs[run].start;
-        const Track end = run + 1 < t.runs.size() ? t.runs[run + 1].start : t.Count();
-        if (namesMatch[t.runs[run].first] || namesMatch[t.runs[run].second]) {
-            for (Track track = start; track < end; ++track)
+    const auto named = [&](size_t run) {
+        return namesMatch[t.runs[run].first] || namesMatch[t.runs[run].second];
+    };
+    const auto start = [&](size_t run) {
+        return run < t.runs.size() ? t.runs[run].start : t.Count();
+    };
+    for (size_t run = from; run < to;) {
+        if (named(run)) {
+            for (Track track = start(run); track < start(run + 1); ++track)
                 found.push_back(track);
+            ++run;
             continue;
         }
-        // One search through the run's texts; after a match, on from the next track.
-        Track track = start;
-        while (track < end) {
-            const char* hit = FindIn(
-                {base + t.lineStarts[track], t.lineStarts[end] - t.lineStarts[track]}, needle);
-            if (!hit)
-                break;
-            const auto offset = quint32(hit - base);
-            while (t.lineStarts[track + 1] <= offset)
-                ++track;
-            found.push_back(track++);
-        }
+        // The runs up to the next one found by its names, in one sweep.
+        size_t until = run + 1;
+        while (until < to && !named(until))
+            ++until;
+        FindInTracks(start(run), start(until), needle, found);
+        run = until;
     }
 }
 
-void TrackIndex::FindAll(const QByteArray& needle, const std::vector<char>& namesMatch) {
+std::vector<TrackIndex::Track> TrackIndex::FindAll(std::string_view needle,
+                                                   const std::vector<char>& namesMatch) const {
     const Tracks& t = *tracks_;
     // A sweep through a million tracks takes longer than a frame on one core; the machine's
     // cores each take a share of the runs.
@@ -285,23 +314,39 @@ void TrackIndex::FindAll(const QByteArray& needle, const std::vector<char>& name
     FindInRuns(spans[0].first, spans[0].second, needle, namesMatch, found[0]);
     for (std::thread& helper : helpers)
         helper.join();
-    found_.clear();
+    std::vector<Track> all;
+    all.reserve(std::accumulate(found.begin(), found.end(), size_t(0),
+                                [](size_t sum, const auto& share) { return sum + share.size(); }));
     for (const std::vector<Track>& share : found)
-        found_.insert(found_.end(), share.begin(), share.end());
+        all.insert(all.end(), share.begin(), share.end());
+    return all;
 }
 
-void TrackIndex::FindAmong(std::vector<Track> candidates, const QByteArray& needle,
-                           const std::vector<char>& namesMatch) {
+std::vector<TrackIndex::Track> TrackIndex::FindAmong(const std::vector<Track>& candidates,
+                                                     std::string_view needle,
+                                                     const std::vector<char>& namesMatch) const {
     const Tracks& t = *tracks_;
-    found_.clear();
+    std::vector<Track> found;
+    if (candidates.empty())
+        return found;
+    LineStarts::Walker line(t.lineStarts, candidates.front());
+    // Tracks far apart each wait for memory unless their texts are asked for ahead.
+    LineStarts::Walker ahead = line;
     size_t run = 0;
-    for (const Track track : candidates) {
+    for (size_t candidate = 0; candidate < candidates.size(); ++candidate) {
+        if (candidate + kLookAhead < candidates.size()) {
+            ahead.MoveTo(candidates[candidate + kLookAhead]);
+            __builtin_prefetch(t.lines.data() + ahead.Start());
+        }
+        const Track track = candidates[candidate];
+        line.MoveTo(track);
         while (run + 1 < t.runs.size() && t.runs[run + 1].start <= track)
             ++run;
         if (namesMatch[t.runs[run].first] || namesMatch[t.runs[run].second] ||
-            LineContains(track, needle))
-            found_.push_back(track);
+            FindIn({t.lines.data() + line.Start(), line.End() - line.Start()}, needle))
+            found.push_back(track);
     }
+    return found;
 }
 
 QStringList TrackIndex::Row(qint64 id) {

@@ -43,10 +43,13 @@ public:
                                               const std::atomic<bool>& cancelled);
     // Searches the tracks read from now on; VERSION is what DataVersion said before the read.
     void Take(std::shared_ptr<const Tracks> tracks, qint64 version);
-    // The tracks any of whose texts contains the text, compared folded; all tracks for "", none
-    // before any are taken. A text that extends the one before is looked for among that one's
-    // tracks alone.
-    const std::vector<Track>& Find(const QString& text);
+    // Finds the tracks any of whose texts contains the text, compared folded, and answers how
+    // many: all tracks for "", none before any are taken. A text that extends the one before is
+    // looked for among that one's tracks alone.
+    size_t Find(const QString& text);
+    // What the last Find found, in browsing order.
+    size_t FoundCount() const;
+    Track Found(size_t result) const;
     qint64 Id(Track track) const;
     // The texts of one track as the window shows them, by column; empty when it is gone.
     QStringList Row(qint64 id);
@@ -56,13 +59,14 @@ public:
 private:
     class Loader;
 
-    bool LineContains(Track track, const QByteArray& needle) const;
-    void FindAll(const QByteArray& needle, const std::vector<char>& namesMatch);
-    void FindInRuns(size_t from, size_t to, const QByteArray& needle,
+    std::vector<Track> FindAll(std::string_view needle, const std::vector<char>& namesMatch) const;
+    void FindInRuns(size_t from, size_t to, std::string_view needle,
                     const std::vector<char>& namesMatch, std::vector<Track>& found) const;
-    void FindAmong(std::vector<Track> candidates, const QByteArray& needle,
-                   const std::vector<char>& namesMatch);
-    std::vector<char> NamesContaining(const QByteArray& needle) const;
+    void FindInTracks(Track from, Track to, std::string_view needle,
+                      std::vector<Track>& found) const;
+    std::vector<Track> FindAmong(const std::vector<Track>& candidates, std::string_view needle,
+                                 const std::vector<char>& namesMatch) const;
+    std::vector<char> NamesContaining(std::string_view needle) const;
 
     QString catalogue_;
     Program program_;
@@ -71,6 +75,8 @@ private:
     StatementHandle rowQuery_;
     std::shared_ptr<const Tracks> tracks_;
     QByteArray lastNeedle_;
+    // Every track, without a list of them: a million take megabytes.
+    bool all_ = false;
     std::vector<Track> found_;
     QHash<qint64, QStringList> rows_;
     qint64 version_ = -1;

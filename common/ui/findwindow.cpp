@@ -8,23 +8,37 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
-// The found tracks, their texts read only for the rows the view draws.
+// The found tracks, their texts read only for the rows the view draws. The view is given the
+// rows a screenful at a time as the user scrolls on: for each row it holds, it keeps some bytes
+// of its own, and a key that finds a million tracks must not wait while it sets them up.
 class FindWindow::Model : public QAbstractTableModel {
 public:
     explicit Model(TrackIndex& index, QObject* parent)
         : QAbstractTableModel(parent), index_(index) {}
 
-    // The index's own results, not a copy: a million of them take megabytes.
-    void SetFound(const std::vector<TrackIndex::Track>& found) {
+    // What the index found last.
+    void Refound() {
         beginResetModel();
-        found_ = &found;
+        shown_ = std::min(index_.FoundCount(), kRowsAtOnce);
         endResetModel();
     }
-    QStringList Row(int row) const { return index_.Row(index_.Id((*found_)[size_t(row)])); }
+    QStringList Row(int row) const { return index_.Row(index_.Id(index_.Found(size_t(row)))); }
 
     int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() || !found_ ? 0 : int(found_->size());
+        return parent.isValid() ? 0 : int(shown_);
+    }
+    bool canFetchMore(const QModelIndex& parent) const override {
+        return !parent.isValid() && shown_ < index_.FoundCount();
+    }
+    void fetchMore(const QModelIndex& parent) override {
+        if (!canFetchMore(parent))
+            return;
+        const size_t more = std::min(index_.FoundCount() - shown_, kRowsAtOnce);
+        beginInsertRows({}, int(shown_), int(shown_ + more - 1));
+        shown_ += more;
+        endInsertRows();
     }
     int columnCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : int(index_.Columns().size());
@@ -49,8 +63,9 @@ public:
     }
 
 private:
+    static constexpr size_t kRowsAtOnce = 500;
     TrackIndex& index_;
-    const std::vector<TrackIndex::Track>* found_ = nullptr;
+    size_t shown_ = 0;
 };
 
 FindWindow::FindWindow(QWidget* parent, const QString& catalogue, Program program, ShowTrack show)
@@ -173,10 +188,10 @@ void FindWindow::Arrived(std::shared_ptr<const TrackIndex::Tracks> tracks, qint6
 }
 
 void FindWindow::Search() {
-    const std::vector<TrackIndex::Track>& found = index_.Find(text_->text());
-    model_->SetFound(found);
-    status_->setText(notice_.isEmpty() ? QStringLiteral("%1 曲").arg(found.size()) : notice_);
-    if (!found.empty())
+    const size_t found = index_.Find(text_->text());
+    model_->Refound();
+    status_->setText(notice_.isEmpty() ? QStringLiteral("%1 曲").arg(found) : notice_);
+    if (found > 0)
         results_->setCurrentIndex(model_->index(0, 0));
 }
 
