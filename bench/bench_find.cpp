@@ -11,6 +11,7 @@
 #include "frmcaldrin.h"
 #include "frmtrensoly.h"
 #include "msgbox.h"
+#include "writehistory.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -32,7 +33,8 @@ const ResultTable kTable({{QStringLiteral("program"), 9},
                           {QStringLiteral("read ms"), 9},
                           {QStringLiteral("key median"), 11},
                           {QStringLiteral("key max"), 9},
-                          {QStringLiteral("index MB"), 9}});
+                          {QStringLiteral("index MB"), 9},
+                          {QStringLiteral("write followed ms"), 18}});
 
 // What a user types, one key at a time: Latin that matches many tracks, then few; half-width
 // katakana found by its full-width form; kanji.
@@ -50,6 +52,22 @@ std::unique_ptr<CatalogueWindow> StartedWindow(Program program, const QString& f
     window->show();
     QCoreApplication::processEvents();
     return window;
+}
+
+// A track of the window's own corrected, as a command tells the open find window: from the
+// write told to the results searched again and drawn, without a read of every track.
+double WriteFollowedMs(CatalogueWindow& window, FindWindow& find, Program program) {
+    const QStringList columns = tracktable::UserColumns(program);
+    const qint64 id = find.Results()->model()->index(0, 0).data().toLongLong();
+    const QList<QVariant> now = writehistory::StoredValues(*window.dbTrack, columns, id);
+    const double ms = ElapsedMs([&] {
+        find.Written(id, now);
+        QCoreApplication::processEvents();
+        find.Results()->repaint();
+    });
+    if (find.Reading())
+        throw std::runtime_error("the find window read every track again");
+    return ms;
 }
 
 void Measure(Program program, qint64 tracks) {
@@ -80,9 +98,11 @@ void Measure(Program program, qint64 tracks) {
         find->Text()->clear();
     }
     const double worst = *std::max_element(keys.begin(), keys.end());
-    const bool met = worst <= kKeyTargetMs && open <= kOpenTargetMs && indexMb <= kIndexTargetMb;
+    const double followed = WriteFollowedMs(*window, *find, program);
+    const bool met = worst <= kKeyTargetMs && open <= kOpenTargetMs && indexMb <= kIndexTargetMb &&
+                     followed <= kKeyTargetMs;
     kTable.PrintRow({ProgramName(program), QString::number(tracks), Ms(open), Ms(read),
-                     Ms(Median(keys)), Ms(worst), QString::number(indexMb, 'f', 1)},
+                     Ms(Median(keys)), Ms(worst), QString::number(indexMb, 'f', 1), Ms(followed)},
                     MetOrMissed(met));
 }
 

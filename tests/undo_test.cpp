@@ -113,3 +113,49 @@ TEST_F(UndoDiscs, ADeletedTrackComesBackOnItsDisc) {
 }
 
 } // namespace
+
+// The find window follows the window's own writes, undone and done again too, as they are made:
+// what it finds is what the catalogue holds, in browsing order, and nothing is read again.
+TEST_F(Undo, FindFollowsEachOwnWriteWithoutReadingAgain) {
+    MakeCatalogue();
+    Start();
+    FindWindow* find = PressFind();
+    ASSERT_NE(find, nullptr);
+    // Back to find and, once looked at, back to the main window, whose keys undo.
+    const auto expectFoundAsBrowsed = [&](const char* after) {
+        QApplication::setActiveWindow(window.get());
+        QApplication::setActiveWindow(find);
+        EXPECT_FALSE(find->Reading()) << after;
+        find->Text()->clear();
+        QStringList found;
+        for (int row = 0; row < find->Results()->model()->rowCount(); ++row)
+            found << find->Results()->model()->index(row, 4).data().toString();
+        EXPECT_EQ(found, ColumnTexts(*folder.Open(), "SELECT 曲名 FROM データレコード ORDER BY "
+                                                     "アルバム名, アーチスト名, 曲番, ID"))
+            << after;
+        QApplication::setActiveWindow(window.get());
+    };
+    Add("Tide");
+    expectFoundAsBrowsed("added");
+    Retype(*find->Text(), "tide");
+    EXPECT_EQ(find->Results()->model()->rowCount(), 1);
+    QApplication::setActiveWindow(window.get());
+    Click(window->cmdEdit1);
+    Retype(List("cmbAlbum(3)"), "夏の午後");
+    Click(window->cmdUpdate);
+    expectFoundAsBrowsed("corrected");
+    Press(Qt::CTRL | Qt::Key_Z);
+    expectFoundAsBrowsed("correction undone");
+    PickOnTab(1, "cmbAlbum(1)", "夏の午後");
+    Pick(List("cmbartist(1)"), "ｷﾑﾗ Trio");
+    MessageBox::SetNextAnswer(vbYes);
+    Click(window->cmdDel1);
+    expectFoundAsBrowsed("deleted");
+    Retype(*find->Text(), "ﾒﾛ");
+    EXPECT_EQ(find->Results()->model()->rowCount(), 0);
+    QApplication::setActiveWindow(window.get());
+    Press(Qt::CTRL | Qt::Key_Z);
+    expectFoundAsBrowsed("deletion undone");
+    Retype(*find->Text(), "ﾒﾛ");
+    EXPECT_EQ(find->Results()->model()->rowCount(), 1);
+}

@@ -248,6 +248,14 @@ StatementHandle Database::Prepare(const QString& sql) const {
     return stmt;
 }
 
+qint64 Database::DataVersion() const {
+    const StatementHandle stmt = Prepare(QStringLiteral("PRAGMA data_version"));
+    const int code = sqlite3_step(stmt.get());
+    if (code != SQLITE_ROW)
+        Fail(code);
+    return sqlite3_column_int64(stmt.get(), 0);
+}
+
 void Database::Execute(const QString& sql) {
     RunToEnd(Prepare(sql).get());
 }

@@ -47,6 +47,9 @@ public:
     const QString& Path() const { return path_; }
     sqlite3* Handle() const;
     StatementHandle Prepare(const QString& sql) const;
+    // Changes each time another connection, in this process or another, commits; this
+    // connection's own commits leave it as it is.
+    qint64 DataVersion() const;
     // Steps a prepared statement to its end, its rows unread.
     void RunToEnd(sqlite3_stmt* stmt) const;
     // Runs a write meant to change exactly one row, and throws unless it did, and nothing else

@@ -105,25 +105,13 @@ bool FullLists::SameGroup(const QString& column, const QString& a, const QString
     return Compare(column, a.toUtf8(), b.toUtf8()) == 0;
 }
 
-qint64 FullLists::DataVersion() {
-    if (!versionQuery_)
-        versionQuery_ = db_.Prepare(QStringLiteral("PRAGMA data_version"));
-    sqlite3_stmt* stmt = versionQuery_.get();
-    const int code = sqlite3_step(stmt);
-    const qint64 version = code == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
-    sqlite3_reset(stmt);
-    if (code != SQLITE_ROW)
-        db_.Fail(code);
-    return version;
-}
-
 std::optional<FullLists::Rows> FullLists::Kept(const QString& sql) {
     const auto list =
         std::find_if(lists_.begin(), lists_.end(), [&](const List& l) { return l.sql == sql; });
     if (!keeping_ || list == lists_.end() || list->unmodelled ||
         CollationOf(list->column) == Collation::Unknown)
         return std::nullopt;
-    if (const qint64 version = DataVersion(); version != dataVersion_) {
+    if (const qint64 version = db_.DataVersion(); version != dataVersion_) {
         for (List& each : lists_)
             each.rows.reset();
         dataVersion_ = version;

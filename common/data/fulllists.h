@@ -51,7 +51,6 @@ private:
         bool unmodelled = false;
     };
 
-    qint64 DataVersion();
     void UpdateAll(const QStringList& columns, const QList<QVariant>& before,
                    const QList<QVariant>& after);
     // Puts the group of key in the list, as the catalogue now shows it (grouped), or takes it
@@ -66,7 +65,6 @@ private:
     // One lookup per column and direction, prepared once: a write looks up to two names in
     // each list.
     std::map<QString, StatementHandle> lookups_;
-    StatementHandle versionQuery_;
     std::map<QString, Collation> collations_;
     bool keeping_ = true;
     qint64 dataVersion_ = -1;

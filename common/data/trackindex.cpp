@@ -1,9 +1,9 @@
 #include "trackindex.h"
 
-#include "linestarts.h"
 #include "numbertext.h"
 #include "recordset.h"
 #include "searchtext.h"
+#include "trackindextracks.h"
 
 #include <algorithm>
 #include <array>
@@ -12,10 +12,10 @@
 #include <numeric>
 #include <thread>
 
+using namespace trackindex;
+
 namespace {
 
-// Ends each text of a track's line, so a search never matches across two of them.
-constexpr char kFieldBreak = '\x1F';
 // Rows read for display are kept while the user scrolls; a new search starts afresh.
 constexpr qsizetype kKeptRows = 2000;
 // Results are narrowed down, rather than looked for afresh, when they are at most this share of
@@ -24,11 +24,6 @@ constexpr size_t kNarrowingShare = 8;
 constexpr size_t kMostSearchThreads = 4;
 // How many results on the texts of earlier results are asked for from memory.
 constexpr size_t kLookAhead = 16;
-
-QString BrowsingOrder(Program program) {
-    return program == Program::Caldrin ? QStringLiteral("アルバム名, アーチスト名, 曲番, ID")
-                                       : QStringLiteral("MD番号, 曲番, ID");
-}
 
 // The names the tracks are filed under, which runs of tracks share, then the texts of each
 // track's own.
@@ -51,40 +46,6 @@ quint32 CheckedOffset(qsizetype size) {
 }
 
 } // namespace
-
-struct TrackIndex::Tracks {
-    struct Names {
-        Track start;
-        quint32 first;
-        quint32 second;
-    };
-    // The folded names, one after another, and where each starts.
-    std::string names;
-    std::vector<quint32> nameStarts;
-    std::vector<Names> runs;
-    // Each track's own folded texts, one after another, and where each track's start.
-    std::string lines;
-    LineStarts lineStarts;
-    // The IDs in four bytes each while every one fits, as in any catalogue filled by the
-    // programs; in eight once one does not.
-    std::vector<quint32> shortIds;
-    std::vector<qint64> longIds;
-
-    // One of the two is always empty.
-    Track Count() const { return Track(shortIds.size() + longIds.size()); }
-    qint64 Id(Track track) const {
-        return longIds.empty() ? qint64(shortIds[track]) : longIds[track];
-    }
-    void AddId(qint64 id) {
-        if (longIds.empty() && id >= 0 && id <= qint64(std::numeric_limits<quint32>::max()))
-            return shortIds.push_back(quint32(id));
-        if (longIds.empty()) {
-            longIds.assign(shortIds.begin(), shortIds.end());
-            shortIds = {};
-        }
-        longIds.push_back(id);
-    }
-};
 
 // Gives each distinct name one number and one folded copy.
 class TrackIndex::Loader {
@@ -131,20 +92,13 @@ TrackIndex::TrackIndex(const QString& catalogue, Program program)
 TrackIndex::~TrackIndex() = default;
 
 qint64 TrackIndex::Id(Track track) const {
-    return tracks_->Id(track);
+    return track < tracks_->Count() ? tracks_->Id(track) : written_[track - tracks_->Count()].id;
 }
 
-qint64 TrackIndex::DataVersion() const {
-    const StatementHandle stmt = db_->Prepare(QStringLiteral("PRAGMA data_version"));
-    const int code = sqlite3_step(stmt.get());
-    if (code != SQLITE_ROW)
-        db_->Fail(code);
-    return sqlite3_column_int64(stmt.get(), 0);
-}
-
-void TrackIndex::Take(std::shared_ptr<const Tracks> tracks, qint64 version) {
+void TrackIndex::Take(std::shared_ptr<const Tracks> tracks) {
     tracks_ = std::move(tracks);
-    version_ = version;
+    gone_.clear();
+    written_.clear();
     lastNeedle_.clear();
     found_.clear();
     all_ = false;
@@ -235,6 +189,8 @@ size_t TrackIndex::Find(const QString& text) {
         found_ = FindAmong(found_, needle, NamesContaining(needle));
     else
         found_ = FindAll(needle, NamesContaining(needle));
+    if (!written_.empty() || !gone_.empty())
+        MergeWritten(needle);
     lastNeedle_ = utf8;
     return FoundCount();
 }
@@ -329,7 +285,7 @@ std::vector<TrackIndex::Track> TrackIndex::FindAmong(const std::vector<Track>& c
     std::vector<Track> found;
     if (candidates.empty())
         return found;
-    LineStarts::Walker line(t.lineStarts, candidates.front());
+    LineStarts::Walker line(t.lineStarts, 0);
     // Tracks far apart each wait for memory unless their texts are asked for ahead.
     LineStarts::Walker ahead = line;
     size_t run = 0;
@@ -339,6 +295,9 @@ std::vector<TrackIndex::Track> TrackIndex::FindAmong(const std::vector<Track>& c
             __builtin_prefetch(t.lines.data() + ahead.Start());
         }
         const Track track = candidates[candidate];
+        // Those written since the read are looked for afresh.
+        if (track >= t.Count())
+            continue;
         line.MoveTo(track);
         while (run + 1 < t.runs.size() && t.runs[run + 1].start <= track)
             ++run;

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -34,15 +35,18 @@ public:
     // ID first, then the program's columns.
     const QStringList& Columns() const { return columns_; }
 
-    // Counts the catalogue's commits by any connection, the window's own included.
-    qint64 DataVersion() const;
-    // What DataVersion said before the tracks taken were read; -1 before any were.
-    qint64 VersionRead() const { return version_; }
     // Reads every track; null when cancelled first. Throws DbError naming the catalogue.
     static std::shared_ptr<const Tracks> Read(const QString& catalogue, Program program,
                                               const std::atomic<bool>& cancelled);
-    // Searches the tracks read from now on; VERSION is what DataVersion said before the read.
-    void Take(std::shared_ptr<const Tracks> tracks, qint64 version);
+    // Searches the tracks read from now on.
+    void Take(std::shared_ptr<const Tracks> tracks);
+    bool HasTracks() const { return tracks_ != nullptr; }
+    // After a committed write of the program's own: the track's values as now stored, by the
+    // program's columns, or none once it is deleted. The next Find sees it in its place, without
+    // every track read anew. Throws DbError naming the catalogue.
+    void Written(qint64 id, const QList<QVariant>& now);
+    // So many writes followed that reading every track anew would cost less than following more.
+    bool FollowedTooMany() const;
     // Finds the tracks any of whose texts contains the text, compared folded, and answers how
     // many: all tracks for "", none before any are taken. A text that extends the one before is
     // looked for among that one's tracks alone.
@@ -67,6 +71,12 @@ private:
     std::vector<Track> FindAmong(const std::vector<Track>& candidates, std::string_view needle,
                                  const std::vector<char>& namesMatch) const;
     std::vector<char> NamesContaining(std::string_view needle) const;
+    // Puts the tracks written since the read among the results, in browsing order, and takes out
+    // those read before that are gone or changed since.
+    void MergeWritten(std::string_view needle);
+    // The first track read that comes after the one of that ID in browsing order.
+    Track PlaceAmongRead(qint64 id);
+    bool ComesBefore(qint64 id, qint64 other);
 
     QString catalogue_;
     Program program_;
@@ -79,5 +89,16 @@ private:
     bool all_ = false;
     std::vector<Track> found_;
     QHash<qint64, QStringList> rows_;
-    qint64 version_ = -1;
+
+    // A track written since the read: a Track number of Count() and on, by its place here.
+    struct WrittenTrack {
+        qint64 id;
+        Track before;
+        std::string line;
+    };
+    // In browsing order.
+    std::vector<WrittenTrack> written_;
+    // The tracks read that have been changed or deleted since; empty while none is.
+    std::vector<bool> gone_;
+    StatementHandle orderQuery_;
 };

@@ -135,6 +135,7 @@ CatalogueWindow::DeleteOutcome CatalogueWindow::DeleteCurrentRow(const DataGrid&
     dbTrack->CommitTrans();
     rsTrack->Close();
     fullLists_->Written(columns, before, {});
+    TellFind(id, {});
     RecordWrite(QStringLiteral("削除"), {id, before, {}});
     return DeleteOutcome::Deleted;
 }
@@ -180,6 +181,7 @@ bool CatalogueWindow::WriteRow(bool adding, const QList<QVariant>& values) {
     dbTrack->CommitTrans();
     rsTrack->Close();
     fullLists_->Written(columns, before, values);
+    TellFind(id, after);
     RecordWrite(adding ? QStringLiteral("追加") : QStringLiteral("修正"), {id, before, after});
     return true;
 }

@@ -70,11 +70,14 @@ void CatalogueWindow::OpenFind() {
         find_->Reread();
     } else {
         try {
-            find_ = new FindWindow(this, dbTrack->Path(), program_, [this](const QStringList& row) {
-                bool shown = false;
-                Guarded([&] { shown = ShowFoundTrack(row); });
-                return shown;
-            });
+            find_ = new FindWindow(
+                this, dbTrack->Path(), program_,
+                [this](const QStringList& row) {
+                    bool shown = false;
+                    Guarded([&] { shown = ShowFoundTrack(row); });
+                    return shown;
+                },
+                [this] { return dbTrack->DataVersion(); });
         } catch (const std::exception& error) {
             MsgBox(QString::fromUtf8(error.what()), vbOKOnly, kCheckTitle);
             return;
@@ -86,6 +89,11 @@ void CatalogueWindow::OpenFind() {
     // Ready for the next search to be typed over the last one.
     find_->Text()->setFocus();
     find_->Text()->selectAll();
+}
+
+void CatalogueWindow::TellFind(qint64 id, const QList<QVariant>& now) {
+    if (find_)
+        find_->Written(id, now);
 }
 
 void CatalogueWindow::StartBackup() {

@@ -51,8 +51,10 @@ void CatalogueWindow::TakeStep(Direction direction) {
         return;
     }
     const bool undo = direction == Direction::Undo;
-    for (const writehistory::RowChange& row : step->rows)
+    for (const writehistory::RowChange& row : step->rows) {
         fullLists_->Written(columns, undo ? row.after : row.before, undo ? row.before : row.after);
+        TellFind(row.id, undo ? row.before : row.after);
+    }
     // The track the step ended on, shown where a found track is; a track taken out leaves its
     // group shown, when the group still has tracks.
     const writehistory::RowChange& last = step->rows.last();

@@ -212,6 +212,8 @@ protected:
     void SetAddMode();
 
     // After a committed write of the window's own, for undo.
+    // Lets the find window follow a committed write of the window's own.
+    void TellFind(qint64 id, const QList<QVariant>& now);
     void RecordWrite(const QString& command, writehistory::RowChange row);
     // Every list and the browsing tab brought up to date, as after a delete there.
     virtual void RefreshAfterUndo() = 0;

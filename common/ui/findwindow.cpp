@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -68,8 +69,10 @@ private:
     size_t shown_ = 0;
 };
 
-FindWindow::FindWindow(QWidget* parent, const QString& catalogue, Program program, ShowTrack show)
-    : QDialog(parent), index_(catalogue, program), show_(std::move(show)) {
+FindWindow::FindWindow(QWidget* parent, const QString& catalogue, Program program, ShowTrack show,
+                       OthersCommits othersCommits)
+    : QDialog(parent), index_(catalogue, program), show_(std::move(show)),
+      othersCommits_(std::move(othersCommits)) {
     setWindowTitle(QStringLiteral("検索"));
     setObjectName(QStringLiteral("frmFind"));
     text_ = new QLineEdit(this);
@@ -144,50 +147,80 @@ void FindWindow::Reread() {
         return;
     }
     rereadWanted_ = false;
-    qint64 version = 0;
+    qint64 othersCommits = 0;
     try {
-        version = index_.DataVersion();
+        othersCommits = othersCommits_();
     } catch (const std::exception& error) {
         notice_ = QString::fromUtf8(error.what());
         status_->setText(notice_);
         return;
     }
-    if (version == index_.VersionRead())
-        return;
-    if (notice_.isEmpty())
-        status_->setText(QStringLiteral("曲を読み込んでいます…"));
-    reader_ =
-        std::thread([this, version, catalogue = index_.Catalogue(), program = index_.ProgramOf()] {
-            std::shared_ptr<const TrackIndex::Tracks> tracks;
-            QString problem;
-            try {
-                tracks = TrackIndex::Read(catalogue, program, closing_);
-            } catch (const std::exception& error) {
-                problem = QString::fromUtf8(error.what());
-            }
-            // Taken on the window's own thread; dropped with the window if it is gone by then.
-            QMetaObject::invokeMethod(
-                this, [this, tracks, version, problem] { Arrived(tracks, version, problem); },
-                Qt::QueuedConnection);
-        });
-}
-
-void FindWindow::Arrived(std::shared_ptr<const TrackIndex::Tracks> tracks, qint64 version,
-                         const QString& problem) {
-    reader_.join();
-    if (!problem.isEmpty()) {
-        // Said until the user types again; the tracks read before are still searched.
-        notice_ = problem;
-        status_->setText(notice_);
+    // The program's own writes are followed as they are made; only another copy's, or too many
+    // of its own, need every track read again.
+    if (index_.HasTracks() && !stale_ && othersCommits == othersCommitsRead_ &&
+        !index_.FollowedTooMany()) {
+        if (searchWanted_)
+            Search();
         return;
     }
-    index_.Take(std::move(tracks), version);
+    othersCommitsRead_ = othersCommits;
+    stale_ = false;
+    if (notice_.isEmpty())
+        status_->setText(QStringLiteral("曲を読み込んでいます…"));
+    reader_ = std::thread([this, catalogue = index_.Catalogue(), program = index_.ProgramOf()] {
+        std::shared_ptr<const TrackIndex::Tracks> tracks;
+        QString problem;
+        try {
+            tracks = TrackIndex::Read(catalogue, program, closing_);
+        } catch (const std::exception& error) {
+            problem = QString::fromUtf8(error.what());
+        }
+        // Taken on the window's own thread; dropped with the window if it is gone by then.
+        QMetaObject::invokeMethod(
+            this, [this, tracks, problem] { Arrived(tracks, problem); }, Qt::QueuedConnection);
+    });
+}
+
+void FindWindow::Written(qint64 id, const QList<QVariant>& now) {
+    // The read under way may have begun before the write.
+    if (Reading()) {
+        stale_ = rereadWanted_ = true;
+        return;
+    }
+    try {
+        index_.Written(id, now);
+    } catch (const std::exception&) {
+        // The write itself is done; the tracks are read anew when the user comes back.
+        stale_ = true;
+    }
+    // Searched once the command that wrote has shown its result, and once for all its rows; a
+    // hidden window searches when it comes back.
+    if (!searchWanted_ && isVisible())
+        QTimer::singleShot(0, this, [this] {
+            if (searchWanted_)
+                Search();
+        });
+    searchWanted_ = true;
+}
+
+void FindWindow::Arrived(std::shared_ptr<const TrackIndex::Tracks> tracks, const QString& problem) {
+    reader_.join();
+    if (!problem.isEmpty()) {
+        // Said until the user types again; the tracks read before are still searched, and read
+        // anew when the user comes back.
+        notice_ = problem;
+        status_->setText(notice_);
+        stale_ = true;
+        return;
+    }
+    index_.Take(std::move(tracks));
     Search();
     if (rereadWanted_)
         Reread();
 }
 
 void FindWindow::Search() {
+    searchWanted_ = false;
     const size_t found = index_.Find(text_->text());
     model_->Refound();
     status_->setText(notice_.isEmpty() ? QStringLiteral("%1 曲").arg(found) : notice_);
