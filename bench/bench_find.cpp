@@ -87,16 +87,25 @@ void Measure(Program program, qint64 tracks) {
                                 QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
                         });
     const double indexMb = ResidentMb() - before;
-    std::vector<double> keys;
-    for (const QString& word : kTyped) {
-        for (qsizetype length = 1; length <= word.size(); ++length) {
-            keys.push_back(ElapsedMs([&] {
-                find->Text()->setText(word.left(length));
-                find->Results()->repaint();
-            }));
+    // Each key's time is its median over the typing repeated: one pause of the machine's is not
+    // a slow key.
+    std::vector<std::vector<double>> times;
+    for (int repetition = 0; repetition < kRepetitions; ++repetition) {
+        size_t key = 0;
+        for (const QString& word : kTyped) {
+            for (qsizetype length = 1; length <= word.size(); ++length, ++key) {
+                times.resize(std::max(times.size(), key + 1));
+                times[key].push_back(ElapsedMs([&] {
+                    find->Text()->setText(word.left(length));
+                    find->Results()->repaint();
+                }));
+            }
+            find->Text()->clear();
         }
-        find->Text()->clear();
     }
+    std::vector<double> keys;
+    for (const std::vector<double>& key : times)
+        keys.push_back(Median(key));
     const double worst = *std::max_element(keys.begin(), keys.end());
     const double followed = WriteFollowedMs(*window, *find, program);
     const bool met = worst <= kKeyTargetMs && open <= kOpenTargetMs && indexMb <= kIndexTargetMb &&

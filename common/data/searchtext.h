@@ -46,6 +46,7 @@ void ForEachOccurrence(std::string_view text, std::string_view needle, OnHit&& o
         while (candidates) {
             const size_t hit = at + size_t(std::countr_zero(candidates));
             candidates &= candidates - 1;
+            // Most needles are a few bytes: compared here rather than by a call for each.
             if (length > 2 && memcmp(s + hit + 1, needle.data() + 1, length - 2) != 0)
                 continue;
             const size_t resume = onHit(hit);

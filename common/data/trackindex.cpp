@@ -20,7 +20,7 @@ namespace {
 constexpr qsizetype kKeptRows = 2000;
 // Results are narrowed down, rather than looked for afresh, when they are at most this share of
 // the tracks.
-constexpr size_t kNarrowingShare = 8;
+constexpr size_t kNarrowingShare = 16;
 constexpr size_t kMostSearchThreads = 4;
 // How many results on the texts of earlier results are asked for from memory.
 constexpr size_t kLookAhead = 16;
