@@ -22,7 +22,7 @@ constexpr qsizetype kKeptRows = 2000;
 // the tracks.
 constexpr size_t kNarrowingShare = 16;
 constexpr size_t kMostSearchThreads = 4;
-// How many results on the texts of earlier results are asked for from memory.
+// How far ahead, in results, an earlier result's texts are asked for from memory while narrowing.
 constexpr size_t kLookAhead = 16;
 
 // The names the tracks are filed under, which runs of tracks share, then the texts of each

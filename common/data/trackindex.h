@@ -76,6 +76,8 @@ private:
     void MergeWritten(std::string_view needle);
     // The first track read that comes after the one of that ID in browsing order.
     Track PlaceAmongRead(qint64 id);
+    // Moves the results that are tracks written from that place on by so many places.
+    void Renumber(Track from, int by);
     bool ComesBefore(qint64 id, qint64 other);
 
     QString catalogue_;

@@ -32,7 +32,14 @@ void TrackIndex::Written(qint64 id, const QList<QVariant>& now) {
     if (!tracks_)
         return;
     rows_.remove(id);
-    std::erase_if(written_, [id](const WrittenTrack& track) { return track.id == id; });
+    const auto same = std::find_if(written_.begin(), written_.end(),
+                                   [id](const WrittenTrack& track) { return track.id == id; });
+    if (same != written_.end()) {
+        const auto place = Track(same - written_.begin());
+        std::erase(found_, tracks_->Count() + place);
+        Renumber(place + 1, -1);
+        written_.erase(same);
+    }
     if (const std::optional<Track> read = tracks_->Where(id)) {
         gone_.resize(tracks_->Count());
         gone_[*read] = true;
@@ -44,7 +51,17 @@ void TrackIndex::Written(qint64 id, const QList<QVariant>& now) {
         return other.before > track.before ||
                (other.before == track.before && ComesBefore(id, other.id));
     });
+    Renumber(Track(at - written_.begin()), 1);
     written_.insert(at, std::move(track));
+}
+
+void TrackIndex::Renumber(Track from, int by) {
+    // The results shown until the next search name tracks written by their place: they must
+    // stay the same tracks while places are taken and given.
+    const Track first = tracks_->Count() + from;
+    for (Track& track : found_)
+        if (track >= first)
+            track = Track(qint64(track) + by);
 }
 
 TrackIndex::Track TrackIndex::PlaceAmongRead(qint64 id) {
