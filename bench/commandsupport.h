@@ -32,6 +32,8 @@ public:
     BareCatalogue(const QString& path, Program program);
 
     sqlite3* db() const { return db_.get(); }
+    // Done with: its pages no longer counted in the program's memory.
+    void Close();
     // The time the last write spent making itself durable: a whole transaction, or a file.
     double LastWriteMs() const { return lastWriteMs_; }
 
