@@ -1,8 +1,9 @@
 // How soon the window "検索", opened by Ctrl+F in the program's main window, shows its results
 // after each key the user types: the search over every track's folded texts and the first screen
-// of results drawn, within 16 ms a key at every size. The window should be usable within 0.3 s
-// while it reads and folds every track once in the background, and its index should add at most
-// 40 MB to the program.
+// of results drawn, within 16 ms a key at every size. The window should be usable, and show its
+// first results, within 0.3 s while it reads and folds every track once in the background; its
+// index should add at most 40 MB to the program, and a write of the window's own should be found
+// within 16 ms, without a read of every track.
 //
 //   bench_find [caldrin] [trensoly] [TRACKS...]
 
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 using namespace bench;
@@ -30,6 +32,7 @@ constexpr double kIndexTargetMb = 40.0;
 const ResultTable kTable({{QStringLiteral("program"), 9},
                           {QStringLiteral("tracks"), 9},
                           {QStringLiteral("open ms"), 9},
+                          {QStringLiteral("first results ms"), 17},
                           {QStringLiteral("read ms"), 9},
                           {QStringLiteral("key median"), 11},
                           {QStringLiteral("key max"), 9},
@@ -85,11 +88,18 @@ void Measure(Program program, qint64 tracks) {
         find = window->Find();
         find->repaint();
     });
-    // The tracks come in the background; the keys are timed once they are in.
-    const double read = open + ElapsedMs([&] {
-                            while (find->Reading())
-                                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-                        });
+    // The tracks come in the background, the first of them found while the rest are read; the
+    // keys are timed once they are all in.
+    const auto waitFor = [](const std::function<bool()>& done) {
+        return ElapsedMs([&] {
+            while (!done())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        });
+    };
+    const double first = open + waitFor([&] {
+                             return find->Results()->model()->rowCount() > 0 || !find->Reading();
+                         });
+    const double read = first + waitFor([&] { return !find->Reading(); });
     const double indexMb = ResidentMb() - before;
     // Each key's time is its median over the typing repeated: one pause of the machine's is not
     // a slow key.
@@ -112,9 +122,9 @@ void Measure(Program program, qint64 tracks) {
         keys.push_back(Median(key));
     const double worst = *std::max_element(keys.begin(), keys.end());
     const double followed = WriteFollowedMs(*window, *find, program);
-    const bool met = worst <= kKeyTargetMs && open <= kOpenTargetMs && indexMb <= kIndexTargetMb &&
-                     followed <= kKeyTargetMs;
-    kTable.PrintRow({ProgramName(program), QString::number(tracks), Ms(open), Ms(read),
+    const bool met = worst <= kKeyTargetMs && open <= kOpenTargetMs && first <= kOpenTargetMs &&
+                     indexMb <= kIndexTargetMb && followed <= kKeyTargetMs;
+    kTable.PrintRow({ProgramName(program), QString::number(tracks), Ms(open), Ms(first), Ms(read),
                      Ms(Median(keys)), Ms(worst), QString::number(indexMb, 'f', 1), Ms(followed)},
                     MetOrMissed(met));
 }
@@ -122,11 +132,13 @@ void Measure(Program program, qint64 tracks) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    return RunPrograms(argc, argv, "bench_find", kTable,
-                       QStringLiteral("targets at every size: usable within %1 ms, every key "
-                                      "within %2 ms, the index at most %3 MB")
-                           .arg(kOpenTargetMs)
-                           .arg(kKeyTargetMs)
-                           .arg(kIndexTargetMb),
-                       Measure);
+    return RunPrograms(
+        argc, argv, "bench_find", kTable,
+        QStringLiteral("targets at every size: usable and first results within %1 ms, "
+                       "every key and a write followed within %2 ms, the index at "
+                       "most %3 MB")
+            .arg(kOpenTargetMs)
+            .arg(kKeyTargetMs)
+            .arg(kIndexTargetMb),
+        Measure);
 }

@@ -270,6 +270,28 @@ TEST_F(CaldrinBrowse, FindReachesTheLastOfManyResultsByKeyboard) {
     EXPECT_EQ(find->Results()->currentIndex().siblingAtColumn(4).data().toString(), "Filler 1200");
 }
 
+// A large catalogue's first tracks are found while the rest are still being read.
+TEST_F(CaldrinBrowse, FindSearchesTheFirstTracksWhileTheRestAreRead) {
+    MakeCatalogue();
+    ASSERT_EQ(QProcess::execute(
+                  "sqlite3", {folder.File(),
+                              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                              "WHERE i < 60000) INSERT INTO データレコード (アーチスト名, "
+                              "アルバム名, 曲番, 曲名) SELECT 'A', 'A', i, 'Filler ' || i FROM n"}),
+              0);
+    Start();
+    QApplication::setActiveWindow(window.get());
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    FindWindow* find = window->Find();
+    ASSERT_NE(find, nullptr);
+    find->Text()->setText("filler");
+    QStringList said;
+    QObject::connect(find->Results()->model(), &QAbstractItemModel::modelReset, find,
+                     [&] { said << find->findChild<QLabel*>()->text(); });
+    WaitForTracks(*find);
+    EXPECT_EQ(said, QStringList({"50000 曲 (曲を読み込んでいます…)", "60000 曲"}));
+}
+
 // A name another tool stored with a NUL in it is reached like any other.
 TEST_F(CaldrinBrowse, ANameHoldingANulIsBrowsedCorrectedPrintedAndDeleted) {
     MakeCatalogue();

@@ -24,6 +24,8 @@ constexpr size_t kNarrowingShare = 16;
 constexpr size_t kMostSearchThreads = 4;
 // How far ahead, in results, an earlier result's texts are asked for from memory while narrowing.
 constexpr size_t kLookAhead = 16;
+// Searched while the rest is read: about a tenth of a second's reading.
+constexpr TrackIndex::Track kFirstPart = 50000;
 
 // The names the tracks are filed under, which runs of tracks share, then the texts of each
 // track's own.
@@ -105,8 +107,10 @@ void TrackIndex::Take(std::shared_ptr<const Tracks> tracks) {
     rows_.clear();
 }
 
-std::shared_ptr<const TrackIndex::Tracks>
-TrackIndex::Read(const QString& catalogue, Program program, const std::atomic<bool>& cancelled) {
+std::shared_ptr<const TrackIndex::Tracks> TrackIndex::Read(const QString& catalogue,
+                                                           Program program,
+                                                           const std::atomic<bool>& cancelled,
+                                                           const FirstPart& firstPart) {
     const auto db = tracktable::OpenCatalogue(catalogue, program, Database::Access::ReadOnly);
     const StatementHandle stmt =
         db->Prepare(QStringLiteral("SELECT ID, %1 FROM %2 ORDER BY %3")
@@ -121,6 +125,12 @@ TrackIndex::Read(const QString& catalogue, Program program, const std::atomic<bo
             if (cancelled.load(std::memory_order_relaxed))
                 return nullptr;
             const Track track = t.Count();
+            // A copy of what is read so far: a few megabytes, while the whole takes seconds.
+            if (track == kFirstPart && firstPart) {
+                auto part = std::make_shared<Tracks>(t);
+                part->nameStarts.push_back(CheckedOffset(part->names.size()));
+                firstPart(std::move(part));
+            }
             t.AddId(sqlite3_column_int64(stmt.get(), 0));
             const quint32 first = loader.Name(stmt.get(), 1);
             const quint32 second = loader.Name(stmt.get(), 2);

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,9 +36,13 @@ public:
     // ID first, then the program's columns.
     const QStringList& Columns() const { return columns_; }
 
-    // Reads every track; null when cancelled first. Throws DbError naming the catalogue.
+    // Reads every track; null when cancelled first. The first tracks, in browsing order, are
+    // handed to firstPart as soon as they are read, so that they can be searched while the rest
+    // is read. Throws DbError naming the catalogue.
+    using FirstPart = std::function<void(std::shared_ptr<const Tracks>)>;
     static std::shared_ptr<const Tracks> Read(const QString& catalogue, Program program,
-                                              const std::atomic<bool>& cancelled);
+                                              const std::atomic<bool>& cancelled,
+                                              const FirstPart& firstPart = {});
     // Searches the tracks read from now on.
     void Take(std::shared_ptr<const Tracks> tracks);
     bool HasTracks() const { return tracks_ != nullptr; }

@@ -171,7 +171,10 @@ void FindWindow::Reread() {
         std::shared_ptr<const TrackIndex::Tracks> tracks;
         QString problem;
         try {
-            tracks = TrackIndex::Read(catalogue, program, closing_);
+            tracks = TrackIndex::Read(catalogue, program, closing_, [this](auto part) {
+                QMetaObject::invokeMethod(
+                    this, [this, part] { FirstPartArrived(part); }, Qt::QueuedConnection);
+            });
         } catch (const std::exception& error) {
             problem = QString::fromUtf8(error.what());
         }
@@ -203,6 +206,14 @@ void FindWindow::Written(qint64 id, const QList<QVariant>& now) {
     searchWanted_ = true;
 }
 
+void FindWindow::FirstPartArrived(std::shared_ptr<const TrackIndex::Tracks> part) {
+    // Tracks read before are searched whole until the new read is in.
+    if (index_.HasTracks())
+        return;
+    index_.Take(std::move(part));
+    Search();
+}
+
 void FindWindow::Arrived(std::shared_ptr<const TrackIndex::Tracks> tracks, const QString& problem) {
     reader_.join();
     if (!problem.isEmpty()) {
@@ -222,8 +233,14 @@ void FindWindow::Arrived(std::shared_ptr<const TrackIndex::Tracks> tracks, const
 void FindWindow::Search() {
     searchWanted_ = false;
     const size_t found = index_.Find(text_->text());
+    // Said before the results are shown, so that what announces them says the count with them.
+    QString said = QStringLiteral("%1 曲").arg(found);
+    if (!index_.HasTracks())
+        said = QStringLiteral("曲を読み込んでいます…");
+    else if (Reading())
+        said += QStringLiteral(" (曲を読み込んでいます…)");
+    status_->setText(notice_.isEmpty() ? said : notice_);
     model_->Refound();
-    status_->setText(notice_.isEmpty() ? QStringLiteral("%1 曲").arg(found) : notice_);
     if (found > 0)
         results_->setCurrentIndex(model_->index(0, 0));
 }

@@ -48,6 +48,7 @@ protected:
 private:
     void Search();
     void ShowChosen();
+    void FirstPartArrived(std::shared_ptr<const TrackIndex::Tracks> part);
     void Arrived(std::shared_ptr<const TrackIndex::Tracks> tracks, const QString& problem);
 
     class Model;
