@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 #include <malloc.h>
 #include <numeric>
@@ -218,6 +219,14 @@ void TrackIndex::FindInTracks(Track from, Track to, std::string_view needle,
                               std::vector<Track>& found) const {
     const Tracks& t = *tracks_;
     LineStarts::Walker line(t.lineStarts, from);
+    // The first key typed is one byte, found in most tracks: one look through each track's own
+    // text then costs less than a sweep stopped at every track.
+    if (needle.size() == 1) {
+        for (; line.Current() < to; line.Next())
+            if (memchr(t.lines.data() + line.Start(), needle.front(), line.End() - line.Start()))
+                found.push_back(line.Current());
+        return;
+    }
     const quint32 base = line.Start();
     const std::string_view span(t.lines.data() + base, t.lineStarts.Start(to) - base);
     ForEachOccurrence(span, needle, [&](size_t at) {
