@@ -1,15 +1,21 @@
 // The kept full lists against the statements run in full: two windows on two copies of one
 // catalogue take the same seeded random commands, one keeping its lists, one reading every list
-// again, and after every command everything they show must be the same. A second connection
+// again, and after every command everything they show must be the same; what the first one's find
+// window finds must be the catalogue in browsing order. A second connection
 // writes to both copies now and then. MDCAT_DIFFERENTIAL_STEPS sets the length (default: a run
 // of seconds; 10000 or more by hand).
 
+#include "findwindow.h"
 #include "frmcaldrin.h"
 #include "frmtrensoly.h"
 #include "msgbox.h"
 #include "testsupport.h"
 
+#include <QAbstractItemModel>
 #include <QDir>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -103,16 +109,39 @@ public:
             windows_[side]->KeepFullLists(side == 0);
             ASSERT_TRUE(windows_[side]->Form_Load());
         }
+        windows_[0]->OpenFind();
         for (int step = 0; step < steps; ++step) {
             Step();
             ASSERT_EQ(State(*windows_[0]) + shown_[0], State(*windows_[1]) + shown_[1])
                 << "step " << step;
+            ASSERT_EQ(Found(), Browsed()) << "step " << step;
             shown_[0].clear();
             shown_[1].clear();
         }
     }
 
 private:
+    // Every track the find window finds for nothing typed, by ID, once it has caught up: the
+    // window's own writes followed, another connection's read anew.
+    QStringList Found() {
+        QDir::setCurrent(folders_[0].Path());
+        FindWindow* find = windows_[0]->Find();
+        find->Reread();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !find->Reading(); }));
+        find->Text()->clear();
+        QStringList ids;
+        for (int row = 0; row < find->Results()->model()->rowCount(); ++row)
+            ids << find->Results()->model()->index(row, 0).data().toString();
+        return ids;
+    }
+    // The catalogue in the order the windows browse it.
+    QStringList Browsed() {
+        const char* order = p_.program == Program::Caldrin ? "アルバム名, アーチスト名, 曲番, ID"
+                                                           : "MD番号, 曲番, ID";
+        return ColumnTexts(*folders_[0].Open(),
+                           QString("SELECT ID FROM データレコード ORDER BY %1").arg(order));
+    }
+
     int Pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random_); }
     // Now and then a name never seen before, so new entries come into the lists.
     QString Name() { return Pick(8) == 0 ? "新" + QString::number(Pick(999)) : kNames[Pick(16)]; }

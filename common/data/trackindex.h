@@ -81,6 +81,8 @@ private:
     void MergeWritten(std::string_view needle);
     // The first track read that comes after the one of that ID in browsing order.
     Track PlaceAmongRead(qint64 id);
+    // The first track read from that one on that is neither changed nor deleted since.
+    Track FirstShownFrom(Track track) const;
     // Moves the results that are tracks written from that place on by so many places.
     void Renumber(Track from, int by);
     bool ComesBefore(qint64 id, qint64 other);

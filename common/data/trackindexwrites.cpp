@@ -43,6 +43,11 @@ void TrackIndex::Written(qint64 id, const QList<QVariant>& now) {
     if (const std::optional<Track> read = tracks_->Where(id)) {
         gone_.resize(tracks_->Count());
         gone_[*read] = true;
+        // Each track written is kept before the first track read that is still shown after it:
+        // a place among tracks gone would leave two written ones ordered by where the search
+        // happened to land, not by what they hold.
+        for (WrittenTrack& written : written_)
+            written.before = FirstShownFrom(written.before);
     }
     if (now.isEmpty())
         return;
@@ -64,6 +69,12 @@ void TrackIndex::Renumber(Track from, int by) {
             track = Track(qint64(track) + by);
 }
 
+TrackIndex::Track TrackIndex::FirstShownFrom(Track track) const {
+    while (track < tracks_->Count() && !gone_.empty() && gone_[track])
+        ++track;
+    return track;
+}
+
 TrackIndex::Track TrackIndex::PlaceAmongRead(qint64 id) {
     // A halving search, stepping over the tracks that are gone: their rows hold other values now,
     // or none.
@@ -79,7 +90,7 @@ TrackIndex::Track TrackIndex::PlaceAmongRead(qint64 id) {
         else
             low = probe + 1;
     }
-    return low;
+    return FirstShownFrom(low);
 }
 
 bool TrackIndex::ComesBefore(qint64 id, qint64 other) {
