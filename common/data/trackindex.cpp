@@ -309,7 +309,9 @@ std::vector<TrackIndex::Track> TrackIndex::FindAmong(const std::vector<Track>& c
     LineStarts::Walker ahead = line;
     size_t run = 0;
     for (size_t candidate = 0; candidate < candidates.size(); ++candidate) {
-        if (candidate + kLookAhead < candidates.size()) {
+        // Tracks written since the read have no place among the texts: the walker passes them.
+        if (candidate + kLookAhead < candidates.size() &&
+            candidates[candidate + kLookAhead] < t.Count()) {
             ahead.MoveTo(candidates[candidate + kLookAhead]);
             __builtin_prefetch(t.lines.data() + ahead.Start());
         }
