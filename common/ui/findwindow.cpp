@@ -119,6 +119,9 @@ FindWindow::~FindWindow() {
     closing_ = true;
     if (reader_.joinable())
         reader_.join();
+    // The dialog's own destructor hides the results, which asks the model for its headers once
+    // the index it reads is gone.
+    results_->setModel(nullptr);
 }
 
 bool FindWindow::eventFilter(QObject* watched, QEvent* event) {
