@@ -9,9 +9,9 @@ packages=(
     fonts-ipafont-mincho fonts-ipafont-gothic fonts-liberation2
     poppler-utils appstream desktop-file-utils
     xvfb xauth dbus at-spi2-core libatspi2.0-dev sqlite3 libqt6svg6
-    libxlsxwriter-dev libzip-dev libxcb1-dev
+    libxlsxwriter-dev libzip-dev libxcb1-dev libcue-dev
     # The real clients the tests check the programs against.
-    libreoffice-calc-nogui orca
+    libreoffice-calc-nogui orca cuetools
 )
 
 missing=()

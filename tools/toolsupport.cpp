@@ -124,16 +124,24 @@ int ImportTracks(const ToolCommandLine& cli, Database& db, Program program,
         return unreadable();
     qint64 added = 0;
     const QList<trackcsv::Problem> problems = trackbook::Import(db, program, csv, &added);
-    if (!problems.isEmpty()) {
-        QTextStream err(stderr);
-        for (const trackcsv::Problem& problem : problems)
-            err << csvPath << ':' << problem.line << ": " << problem.reason << '\n';
-        err.flush();
-        return cli.Error(
-            QStringLiteral("%1 に問題が %2 件あるため、曲を 1 曲も取り込みませんでした。")
-                .arg(csvPath)
-                .arg(problems.size()));
-    }
+    if (!problems.isEmpty())
+        return ReportProblems(cli, csvPath, problems);
     QTextStream(stdout) << QStringLiteral("%1 曲を追加しました。\n").arg(added);
     return 0;
+}
+
+int ReportProblems(const ToolCommandLine& cli, const QString& path,
+                   const QList<trackcsv::Problem>& problems) {
+    QTextStream err(stderr);
+    for (const trackcsv::Problem& problem : problems) {
+        err << path;
+        // Line 0: the problem is the file's as a whole.
+        if (problem.line > 0)
+            err << ':' << problem.line;
+        err << ": " << problem.reason << '\n';
+    }
+    err.flush();
+    return cli.Error(QStringLiteral("%1 に問題が %2 件あるため、曲を 1 曲も取り込みませんでした。")
+                         .arg(path)
+                         .arg(problems.size()));
 }

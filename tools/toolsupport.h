@@ -1,5 +1,6 @@
 #pragma once
 
+#include "trackcsv.h"
 #include "tracktable.h"
 
 #include <QCommandLineParser>
@@ -53,3 +54,6 @@ private:
 // nothing is written and the status is 1; otherwise the number of tracks added goes to standard
 // output and the status is 0. Throws DbError when the write fails.
 int ImportTracks(const ToolCommandLine& cli, Database& db, Program program, const QString& csvPath);
+// Every problem as FILE:LINE: reason, then that nothing was added; the status is 1.
+int ReportProblems(const ToolCommandLine& cli, const QString& path,
+                   const QList<trackcsv::Problem>& problems);

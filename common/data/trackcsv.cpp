@@ -50,29 +50,12 @@ QStringList Check(const Record& record, qsizetype width, const QStringList& colu
         return {QStringLiteral("欄の数が見出しと違います (見出しは %1 欄、この行は %2 欄)。")
                     .arg(width)
                     .arg(record.fields.size())};
-    QStringList reasons;
     track.values.clear();
-    for (qsizetype i = 0; i < columns.size(); ++i) {
-        const QString& value = record.fields[at[i]];
-        track.values << value;
-        // An empty text is what the export writes for a track whose title or name is empty,
-        // as catalogues from elsewhere hold them; only the number cannot be done without.
-        if (value.isEmpty() && columns[i] == kNumber)
-            reasons << QStringLiteral("「%1」が空です。全て入力して下さい。").arg(columns[i]);
-        else if (HasNul(value))
-            reasons << QStringLiteral("「%1」に NUL 文字は使用出来ません。").arg(columns[i]);
-        else if (IsSpliced(columns[i]) && HasQuote(value))
-            reasons
-                << QStringLiteral("「%1」にｼﾝｸﾞﾙｺｰﾃｰｼｮﾝ (') は使用出来ません。").arg(columns[i]);
-        else if (columns[i] == kNumber) {
-            const std::optional<double> number = ParseNumber(value);
-            if (number)
-                track.number = *number;
-            else
-                reasons << QStringLiteral("曲番は数字しか使用出来ません: %1").arg(value);
-        }
-    }
-    return reasons;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        track.values << record.fields[at[i]];
+    // An empty text is what the export writes for a track whose title or name is empty, as
+    // catalogues from elsewhere hold them; only the number cannot be done without.
+    return CheckValues(columns, track.values, Blanks::Allowed, track.number);
 }
 
 // Where each of the program's columns is in the file, or what is wrong with the header.
@@ -187,6 +170,29 @@ private:
 };
 
 } // namespace
+
+QStringList CheckValues(const QStringList& columns, const QStringList& values, Blanks blanks,
+                        double& number) {
+    QStringList reasons;
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const QString& value = values[i];
+        if (value.isEmpty() && (blanks == Blanks::Refused || columns[i] == kNumber))
+            reasons << QStringLiteral("「%1」が空です。全て入力して下さい。").arg(columns[i]);
+        else if (HasNul(value))
+            reasons << QStringLiteral("「%1」に NUL 文字は使用出来ません。").arg(columns[i]);
+        else if (IsSpliced(columns[i]) && HasQuote(value))
+            reasons
+                << QStringLiteral("「%1」にｼﾝｸﾞﾙｺｰﾃｰｼｮﾝ (') は使用出来ません。").arg(columns[i]);
+        else if (columns[i] == kNumber) {
+            const std::optional<double> parsed = ParseNumber(value);
+            if (parsed)
+                number = *parsed;
+            else
+                reasons << QStringLiteral("曲番は数字しか使用出来ません: %1").arg(value);
+        }
+    }
+    return reasons;
+}
 
 namespace {
 

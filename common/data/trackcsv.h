@@ -48,6 +48,13 @@ using NextRecord = std::function<bool(csvformat::Record&)>;
 QList<Problem> ImportRecords(Database& db, Program program, const NextRecord& next,
                              qint64* added = nullptr);
 
+// What makes the values, in the program's columns, a track the window would refuse to store;
+// number gets the track number. Blanks::Allowed lets every text but the number be empty, as
+// catalogues from elsewhere hold them; the window's own entry refuses them.
+enum class Blanks { Allowed, Refused };
+QStringList CheckValues(const QStringList& columns, const QStringList& values, Blanks blanks,
+                        double& number);
+
 // Every track's stored values in the program's columns, in the order the tracks were entered;
 // track counts from 1.
 using TrackVisitor = std::function<void(qint64 track, const QList<QVariant>& values)>;

@@ -1,0 +1,71 @@
+#include "disctracks.h"
+
+#include <QRegularExpression>
+#include <cmath>
+#include <memory>
+
+extern "C" {
+#include <libcue/libcue.h>
+}
+
+namespace disctracks {
+
+namespace {
+
+constexpr int kFrames = 75;
+
+QString CdText(Cdtext* text, Pti what) {
+    const char* value = text ? cdtext_get(what, text) : nullptr;
+    return value ? QString::fromUtf8(value).trimmed() : QString();
+}
+
+} // namespace
+
+Read ReadCue(const QString& text) {
+    Read read;
+    Disc& disc = read.disc;
+    disc.source = Source::Cue;
+    const QByteArray utf8 = text.toUtf8();
+    const std::unique_ptr<Cd, decltype(&cd_delete)> cd(cue_parse_string(utf8.constData()),
+                                                       cd_delete);
+    if (!cd) {
+        read.problems << trackcsv::Problem{
+            1, QStringLiteral("CUE シートとして読めません。FILE、TRACK、INDEX の行を確かめて下さい。")};
+        return read;
+    }
+    disc.album = CdText(cd_get_cdtext(cd.get()), PTI_TITLE);
+    disc.artist = CdText(cd_get_cdtext(cd.get()), PTI_PERFORMER);
+    // libcue keeps neither the numbers nor the lines of the tracks: they are found in the text.
+    static const QRegularExpression trackLine(QStringLiteral("^\\s*TRACK\\s+(\\d+)\\s+(\\S+)"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    QList<std::pair<qint64, int>> places;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (const auto match = trackLine.match(lines[i]); match.hasMatch())
+            places.emplaceBack(i + 1, match.captured(1).toInt());
+    const int count = cd_get_ntrack(cd.get());
+    for (int i = 1; i <= count; ++i) {
+        ::Track* cueTrack = cd_get_track(cd.get(), i);
+        // A data track is not recorded on a MiniDisc.
+        if (track_get_mode(cueTrack) != MODE_AUDIO)
+            continue;
+        const auto [line, number] = places.size() == count ? places[i - 1] : std::pair(0ll, i);
+        Track track{line, number, CdText(track_get_cdtext(cueTrack), PTI_TITLE)};
+        track.artist = CdText(track_get_cdtext(cueTrack), PTI_PERFORMER);
+        if (track.artist == disc.artist)
+            track.artist.clear();
+        // From one INDEX 01 to the next, the gap before a track counted with the one before it;
+        // across two files, or for the last track, the sheet does not tell.
+        ::Track* next = i < count ? cd_get_track(cd.get(), i + 1) : nullptr;
+        const long start = track_get_start(cueTrack);
+        if (next && start >= 0 && track_get_start(next) > start &&
+            qstrcmp(track_get_filename(cueTrack), track_get_filename(next)) == 0)
+            track.seconds = int(std::lround(double(track_get_start(next) - start) / kFrames));
+        disc.tracks << track;
+    }
+    if (disc.tracks.isEmpty())
+        read.problems << trackcsv::Problem{1, QStringLiteral("CUE シートに音楽の曲がありません。")};
+    return read;
+}
+
+} // namespace disctracks

@@ -1,0 +1,70 @@
+#include "trackadd.h"
+
+#include "recordset.h"
+#include "numbertext.h"
+
+namespace trackadd {
+
+namespace {
+
+const QString kNumber = QStringLiteral("曲番");
+
+} // namespace
+
+QList<trackcsv::Problem> Check(Program program, const QList<NewTrack>& tracks) {
+    const QStringList columns = tracktable::UserColumns(program);
+    QList<trackcsv::Problem> problems;
+    for (const NewTrack& track : tracks) {
+        double number = 0;
+        for (const QString& reason :
+             trackcsv::CheckValues(columns, track.values, trackcsv::Blanks::Refused, number))
+            problems << trackcsv::Problem{track.line, reason};
+    }
+    if (tracks.isEmpty())
+        problems << trackcsv::Problem{0, QStringLiteral("追加する曲がありません。")};
+    return problems;
+}
+
+QList<writehistory::RowChange> Add(Database& db, Program program, const QList<NewTrack>& tracks) {
+    const QStringList columns = tracktable::UserColumns(program);
+    QStringList places;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        places << QStringLiteral("?");
+    const StatementHandle insert =
+        db.Prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                       .arg(Identifier(tracktable::kTable),
+                            Identifiers(columns).join(QLatin1Char(',')), places.join(',')));
+    QList<writehistory::RowChange> rows;
+    db.BeginTrans();
+    try {
+        for (const NewTrack& track : tracks) {
+            sqlite3_stmt* stmt = insert.get();
+            sqlite3_reset(stmt);
+            for (int i = 0; i < columns.size(); ++i) {
+                const QString& value = track.values[i];
+                // The number itself, so the column sorts numerically whatever its declared type.
+                const QVariant stored =
+                    columns[i] == kNumber ? StoredNumber(*ParseNumber(value)) : QVariant(value);
+                const QByteArray text = value.toUtf8();
+                const int rc = stored.typeId() == QMetaType::LongLong
+                                   ? sqlite3_bind_int64(stmt, i + 1, stored.toLongLong())
+                               : stored.typeId() == QMetaType::Double
+                                   ? sqlite3_bind_double(stmt, i + 1, stored.toDouble())
+                                   : sqlite3_bind_text(stmt, i + 1, text.constData(),
+                                                       int(text.size()), SQLITE_TRANSIENT);
+                if (rc != SQLITE_OK)
+                    db.Fail(rc);
+            }
+            db.WriteOneRow(stmt);
+            const qint64 id = sqlite3_last_insert_rowid(db.Handle());
+            rows << writehistory::RowChange{id, {}, writehistory::StoredValues(db, columns, id)};
+        }
+        db.CommitTrans();
+    } catch (...) {
+        db.Rollback();
+        throw;
+    }
+    return rows;
+}
+
+} // namespace trackadd
