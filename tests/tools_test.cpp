@@ -36,7 +36,7 @@ static Outcome RunTool(const QString& tool, const QStringList& args, const QStri
 }
 
 TEST(ToolsTest, HelpAndVersionOnStandardOutputOptionsNeverFileNamesMistakesRefused) {
-    for (const QString tool : {"mkcatalogue", "mklabel", "exportcsv", "importcsv"}) {
+    for (const QString tool : {"mkcatalogue", "mklabel", "exportcsv", "importcsv", "importdisc"}) {
         for (const QString option : {"--help", "-h", "--version"}) {
             const Outcome shown = RunTool(tool, {option});
             EXPECT_EQ(shown.code, 0);
@@ -56,6 +56,7 @@ TEST(ToolsTest, HelpAndVersionOnStandardOutputOptionsNeverFileNamesMistakesRefus
         {"exportcsv", "caldrin", "demo.mdb", "--encoding", "latin1"},
         {"exportcsv", "caldrin", "demo.mdb", "./demo.mdb"},
         {"importcsv", "trensoly", "demo.mdb"},
+        {"importdisc", "caldrin", "demo.mdb", "demo.mdb", "--disc", "3"},
         QStringList{"mklabel"} + label.mid(0, 5),
         QStringList{"mklabel"} + label + QStringList{"--x"},
         {"mklabel", "caldrin", "tape", "demo.mdb", "new.pdf", "夏の午後", "高橋 陽子"},
@@ -160,6 +161,33 @@ TEST(ToolsTest, ACatalogueWithTriggersIsRefusedUntouchedAndEveryValueGoesBothWay
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     EXPECT_EQ(again.toUtf8(), out.readAll());
     EXPECT_TRUE(again.contains(u"A,\uFEFFB,1,\r\n")) << again.toStdString();
+}
+
+// A disc's titles go in whole or not at all, filed as the options or the file say, into a
+// catalogue the sqlite3 shell made.
+TEST(ToolsTest, ImportdiscAddsEveryTrackOfADiscOrListsEveryBadOne) {
+    const CatalogueFolder folder;
+    const QDir dir(folder.Path());
+    Shell(dir.filePath("md.mdb"), "PRAGMA journal_mode = WAL; CREATE TABLE データレコード (ID "
+                                  "INTEGER PRIMARY KEY, MD番号, 曲番, 曲名, アーチスト名);");
+    folder.WriteFile("disc.xmcd", "# xmcd\nDTITLE=Anna / Tides\nTTITLE0=Low\nTTITLE1=High\n");
+    folder.WriteFile("list.txt", "1. Dawn\n2.\n3. Dusk 3:10\n");
+    const Outcome noDisc = RunTool("importdisc", {"trensoly", "md.mdb", "disc.xmcd"}, dir.path());
+    EXPECT_EQ(noDisc.code, 1);
+    EXPECT_TRUE(noDisc.error.contains("--disc")) << noDisc.error.toStdString();
+    const Outcome added =
+        RunTool("importdisc", {"trensoly", "md.mdb", "disc.xmcd", "--disc", "12"}, dir.path());
+    EXPECT_EQ(added.output, "2 曲を追加しました。\n") << added.error.toStdString();
+    const Outcome bad =
+        RunTool("importdisc", {"trensoly", "md.mdb", "list.txt", "--disc", "13"}, dir.path());
+    EXPECT_EQ(bad.code, 1);
+    EXPECT_EQ(bad.output, "");
+    EXPECT_TRUE(bad.error.contains("list.txt:2: 「曲名」が空です。")) << bad.error.toStdString();
+    EXPECT_TRUE(bad.error.contains("list.txt:3: 「アーチスト名」が空です。"));
+    EXPECT_EQ(ColumnTexts(*Database::OpenDatabase(dir.filePath("md.mdb")),
+                          "SELECT MD番号||'/'||typeof(曲番)||'/'||曲名||'/'||アーチスト名 FROM "
+                          "データレコード ORDER BY ID"),
+              QStringList({"12/integer/Low/Anna", "12/integer/High/Anna"}));
 }
 
 // LibreOffice opens the workbook and saves it again, as a user with a spreadsheet does.

@@ -30,7 +30,8 @@ Read ReadCue(const QString& text) {
                                                        cd_delete);
     if (!cd) {
         read.problems << trackcsv::Problem{
-            1, QStringLiteral("CUE シートとして読めません。FILE、TRACK、INDEX の行を確かめて下さい。")};
+            1, QStringLiteral(
+                   "CUE シートとして読めません。FILE、TRACK、INDEX の行を確かめて下さい。")};
         return read;
     }
     disc.album = CdText(cd_get_cdtext(cd.get()), PTI_TITLE);
@@ -50,7 +51,7 @@ Read ReadCue(const QString& text) {
         if (track_get_mode(cueTrack) != MODE_AUDIO)
             continue;
         const auto [line, number] = places.size() == count ? places[i - 1] : std::pair(0ll, i);
-        Track track{line, number, CdText(track_get_cdtext(cueTrack), PTI_TITLE)};
+        Track track{line, QString::number(number), CdText(track_get_cdtext(cueTrack), PTI_TITLE)};
         track.artist = CdText(track_get_cdtext(cueTrack), PTI_PERFORMER);
         if (track.artist == disc.artist)
             track.artist.clear();

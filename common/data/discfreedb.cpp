@@ -34,8 +34,8 @@ struct Value {
 
 Read ReadFreedb(const QString& text) {
     static const QRegularExpression offset(QStringLiteral("^#\\s*(\\d+)\\s*$"));
-    static const QRegularExpression discLength(
-        QStringLiteral("^#\\s*Disc length:\\s*(\\d+)"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression discLength(QStringLiteral("^#\\s*Disc length:\\s*(\\d+)"),
+                                               QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression keyed(QStringLiteral("^([A-Z]+)(\\d*)=(.*)$"));
     QMap<QString, Value> values;
     QMap<int, Value> titles;
@@ -77,7 +77,7 @@ Read ReadFreedb(const QString& text) {
     // A compilation names each track's artist before its title, as the disc's are.
     const bool various = disc.artist.startsWith(QStringLiteral("Various"), Qt::CaseInsensitive);
     for (auto it = titles.cbegin(); it != titles.cend(); ++it) {
-        Track track{it->line, it.key() + 1, Unescaped(it->text).trimmed()};
+        Track track{it->line, QString::number(it.key() + 1), Unescaped(it->text).trimmed()};
         if (const qsizetype by = track.title.indexOf(QStringLiteral(" / ")); various && by > 0) {
             track.artist = track.title.left(by).trimmed();
             track.title = track.title.mid(by + 3).trimmed();
@@ -89,10 +89,12 @@ Read ReadFreedb(const QString& text) {
         if (length)
             offsets << *length * kFrames;
         for (qsizetype i = 0; i + 1 < offsets.size(); ++i)
-            disc.tracks[i].seconds = int(std::lround(double(offsets[i + 1] - offsets[i]) / kFrames));
+            disc.tracks[i].seconds =
+                int(std::lround(double(offsets[i + 1] - offsets[i]) / kFrames));
     }
     if (disc.tracks.isEmpty())
-        read.problems << trackcsv::Problem{1, QStringLiteral("TTITLE0= で始まる曲の行がありません。")};
+        read.problems << trackcsv::Problem{1,
+                                           QStringLiteral("TTITLE0= で始まる曲の行がありません。")};
     return read;
 }
 

@@ -63,8 +63,10 @@ bool IsCue(const QStringList& lines) {
                                           QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression index(QStringLiteral("^\\s*(FILE|INDEX)\\s"),
                                           QRegularExpression::CaseInsensitiveOption);
-    return std::any_of(lines.begin(), lines.end(), [](auto& l) { return track.match(l).hasMatch(); }) &&
-           std::any_of(lines.begin(), lines.end(), [](auto& l) { return index.match(l).hasMatch(); });
+    return std::any_of(lines.begin(), lines.end(),
+                       [](auto& l) { return track.match(l).hasMatch(); }) &&
+           std::any_of(lines.begin(), lines.end(),
+                       [](auto& l) { return index.match(l).hasMatch(); });
 }
 
 bool IsFreedb(const QStringList& lines) {
@@ -98,8 +100,8 @@ Read ReadDiscFile(const QString& path) {
     // readAll gives what it got so far when a read fails; a short file must not pass for whole.
     if (!file.isOpen() || file.error() != QFileDevice::NoError) {
         Read read;
-        read.problems << Problem{0, QStringLiteral("%1 を読むことができません: %2")
-                                        .arg(path, file.errorString())};
+        read.problems << Problem{
+            0, QStringLiteral("%1 を読むことができません: %2").arg(path, file.errorString())};
         return read;
     }
     return ReadDisc(bytes);
@@ -112,7 +114,8 @@ Read ReadMiniDisc(const QString& text) {
     const QStringList lines = Lines(text);
     const qsizetype header = kMiniDiscHeaders.indexOf(lines.value(0).trimmed());
     if (header < 0) {
-        read.problems << Problem{1, QStringLiteral("Web MiniDisc Pro の見出しの行ではありません。")};
+        read.problems << Problem{1,
+                                 QStringLiteral("Web MiniDisc Pro の見出しの行ではありません。")};
         return read;
     }
     const QStringList columns = kMiniDiscHeaders[header].split(QLatin1Char(','));
@@ -164,7 +167,7 @@ Read ReadMiniDisc(const QString& text) {
         if (disc.album.isEmpty())
             disc.album = disc.halfWidthAlbum = at(fields, album);
         disc.tracks << Track{line,
-                             index,
+                             QString::number(index),
                              full,
                              half,
                              at(fields, artist),
@@ -173,7 +176,7 @@ Read ReadMiniDisc(const QString& text) {
     }
     for (const Group& group : groups)
         for (Track& track : disc.tracks)
-            if (track.number - 1 >= group.first && track.number - 1 <= group.last)
+            if (const int at = track.number.toInt() - 1; at >= group.first && at <= group.last)
                 track.group = group.name;
     return read;
 }
@@ -181,14 +184,14 @@ Read ReadMiniDisc(const QString& text) {
 Read ReadPlainText(const QString& text) {
     Read read;
     read.disc.source = Source::PlainText;
-    static const QRegularExpression number(QStringLiteral("^(\\d{1,3})(?:[.)]\\s*|\\s+)(\\S.*)$"));
+    static const QRegularExpression number(QStringLiteral("^(\\d{1,3})(?:[.)]\\s*|\\s+|$)(.*)$"));
     static const QRegularExpression length(
         QStringLiteral("^(.*?)[\\s\\-–—]*[(\\[]?((?:\\d+:)?\\d{1,3}:\\d{2})[)\\]]?$"));
     QList<Track>& tracks = read.disc.tracks;
     const QStringList lines = Lines(text);
     for (qsizetype i = 0; i < lines.size(); ++i)
         if (!lines[i].trimmed().isEmpty())
-            tracks << Track{i + 1, int(tracks.size() + 1), lines[i].trimmed()};
+            tracks << Track{i + 1, QString::number(tracks.size() + 1), lines[i].trimmed()};
     // A leading number is the track's only when every line has one: "99 Luftballons" alone in a
     // list of titles is a title.
     const bool numbered = std::all_of(tracks.begin(), tracks.end(), [](const Track& track) {
@@ -197,7 +200,7 @@ Read ReadPlainText(const QString& text) {
     for (Track& track : tracks) {
         if (numbered) {
             const QRegularExpressionMatch match = number.match(track.title);
-            track.number = match.captured(1).toInt();
+            track.number = match.captured(1);
             track.title = match.captured(2);
         }
         const QRegularExpressionMatch timed = length.match(track.title);
@@ -219,23 +222,52 @@ QList<trackadd::NewTrack> TracksToAdd(const Disc& disc, Program program, const F
     for (const Track& track : disc.tracks) {
         const QString title = TitleOf(track, filing.halfWidth);
         const QString artist = track.artist.isEmpty() ? filing.artist : track.artist;
-        const QString number = QString::number(track.number);
+        const QString& number = track.number;
         if (program == Program::Caldrin) {
             const QString album = track.group.isEmpty() ? filing.albumOrDisc : track.group;
             tracks << trackadd::NewTrack{track.line, {artist, album, number, title}};
         } else {
-            tracks << trackadd::NewTrack{track.line,
-                                         {filing.albumOrDisc, number, title, artist}};
+            tracks << trackadd::NewTrack{track.line, {filing.albumOrDisc, number, title, artist}};
         }
     }
     return tracks;
 }
 
 QString Duration(int seconds) {
-    const auto two = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
-    if (seconds < 3600)
-        return QStringLiteral("%1:%2").arg(seconds / 60).arg(two(seconds % 60));
-    return QStringLiteral("%1:%2:%3").arg(seconds / 3600).arg(two(seconds / 60 % 60), two(seconds % 60));
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+const QList<Medium>& Media() {
+    static const QList<Medium> media = [] {
+        QList<Medium> all;
+        for (const auto& [mode, speed] :
+             {std::pair(QStringLiteral("SP"), 1), std::pair(QStringLiteral("LP2"), 2),
+              std::pair(QStringLiteral("LP4"), 4)})
+            for (const int minutes : {60, 74, 80})
+                all << Medium{minutes, speed, mode};
+        return all;
+    }();
+    return media;
+}
+
+QString Medium::Name() const {
+    return QStringLiteral("%1分 %2").arg(minutes).arg(mode);
+}
+
+QString TimeLine(const QList<Track>& tracks, const Medium& medium) {
+    int total = 0;
+    qsizetype unknown = 0;
+    for (const Track& track : tracks) {
+        total += track.seconds.value_or(0);
+        unknown += track.seconds ? 0 : 1;
+    }
+    const int left = medium.minutes * 60 * medium.speed - total;
+    QString line = left >= 0 ? QStringLiteral("合計 %1 ／ %2 で残り %3")
+                             : QStringLiteral("合計 %1 ／ %2 を %3 超えています");
+    line = line.arg(Duration(total), medium.Name(), Duration(std::abs(left)));
+    if (unknown > 0)
+        line += QStringLiteral(" (長さの分からない曲が %1 曲あります)").arg(unknown);
+    return line;
 }
 
 } // namespace disctracks

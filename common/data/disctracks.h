@@ -18,8 +18,8 @@ namespace disctracks {
 enum class Source { MiniDisc, Cue, Freedb, PlainText };
 
 struct Track {
-    qint64 line = 0; // where the file gives the track, from 1
-    int number = 0;
+    qint64 line = 0;        // where the file gives the track, from 1
+    QString number;         // as the source writes it
     QString title;          // full-width where a MiniDisc holds both
     QString halfWidthTitle; // a MiniDisc's half-width title
     QString artist;         // where the source names one for each track
@@ -68,7 +68,19 @@ QList<trackadd::NewTrack> TracksToAdd(const Disc& disc, Program program, const F
 // The track's title in the form chosen, the other when that one is empty.
 QString TitleOf(const Track& track, bool halfWidth);
 
-// "3:45", or "1:02:03" from an hour on.
+// Minutes and seconds, "3:45", as long as they run: "74:00".
 QString Duration(int seconds);
+
+// A MiniDisc's length and recording mode: LP2 holds twice SP's time, LP4 four times.
+struct Medium {
+    int minutes;
+    int speed;
+    QString mode;
+    QString Name() const; // "74分 SP"
+};
+// 60, 74 and 80 minutes, in SP, LP2 and LP4.
+const QList<Medium>& Media();
+// "合計 45:10 ／ 74分 SP で残り 28:50": the tracks' time against what the disc holds.
+QString TimeLine(const QList<Track>& tracks, const Medium& medium);
 
 } // namespace disctracks

@@ -27,3 +27,8 @@ QString UserDocumentsFolder() {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
+
+QSettings ProgramSettings(Program program) {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("mdcatalogue"),
+                     tracktable::ProgramName(program));
+}

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "tracktable.h"
+
+#include <QSettings>
 #include <QString>
 
 class QApplication;
@@ -12,3 +15,6 @@ void SetUpApplication(QApplication& app);
 // there is none yet. A file dialog given a folder that does not exist opens in the current one,
 // which for a program started from its desktop entry is the program's own folder.
 QString UserDocumentsFolder();
+
+// The user's preferences for one program: where its window was left, what it last chose.
+QSettings ProgramSettings(Program program);

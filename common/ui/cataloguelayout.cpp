@@ -72,6 +72,9 @@ void CatalogueWindow::CreateControls() {
     cmdUpdate = Button(QStringLiteral("変更"), QStringLiteral("cmdUpdate"), Qt::ALT | Qt::Key_U);
     cmdClear = Named(new CommandButton(QStringLiteral("クリア")), QStringLiteral("cmdClear"));
     GiveShortcut(*cmdClear, Qt::ALT | Qt::Key_L);
+    // Ctrl+I opens it from every tab; the button is where tracks are added by hand.
+    cmdImport = Button(QStringLiteral("取り込み…"), QStringLiteral("cmdImport"));
+    cmdImport->setToolTip(QStringLiteral("取り込み… (Ctrl+I)"));
     txtTitle1 = Named(new QLineEdit, QStringLiteral("txtTitle1"));
     txtTitle2 = Named(new QLineEdit, QStringLiteral("txtTitle2"));
     txtTitle1->setFont(Mincho(9, false));
@@ -140,6 +143,7 @@ QWidget* CatalogueWindow::BuildEntryTab(const QList<EntryField>& fields) {
     commands->addWidget(Named(new CheckBoxCaption(QStringLiteral("連続追加"), chkRenzoku),
                               QStringLiteral("Label5")));
     commands->addStretch();
+    commands->addWidget(cmdImport);
 
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(grid);
@@ -149,7 +153,7 @@ QWidget* CatalogueWindow::BuildEntryTab(const QList<EntryField>& fields) {
     QList<QWidget*> order;
     for (const EntryField& field : fields)
         order << field.control;
-    SetTabOrder(order << cmdTuika << cmdUpdate << chkRenzoku << cmdClear);
+    SetTabOrder(order << cmdTuika << cmdUpdate << chkRenzoku << cmdClear << cmdImport);
     return page;
 }
 

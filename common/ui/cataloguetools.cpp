@@ -34,6 +34,7 @@ void CatalogueWindow::ConnectToolShortcuts() {
     };
     onKey(QKeySequence::Find, [this] { OpenFind(); });
     onKey(Qt::CTRL | Qt::Key_E, [this] { ExportTracks(); });
+    onKey(Qt::CTRL | Qt::Key_I, [this] { OpenImport(); });
     // A text field takes these keys for its own typing first, as everywhere on the desktop.
     onKey(QKeySequence::Undo, [this] { Undo(); });
     for (const QKeySequence& key :

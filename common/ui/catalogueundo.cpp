@@ -59,13 +59,19 @@ void CatalogueWindow::TakeStep(Direction direction) {
     // group shown, when the group still has tracks.
     const writehistory::RowChange& last = step->rows.last();
     const QList<QVariant>& now = undo ? last.before : last.after;
-    QStringList shown{QString::number(last.id)};
-    for (const QVariant& value : now.isEmpty() ? (undo ? last.after : last.before) : now)
-        shown << value.toString();
+    const QStringList shown =
+        FoundRow(last.id, now.isEmpty() ? (undo ? last.after : last.before) : now);
     history_.Taken(direction);
     ShowUndoState();
     RefreshAfterUndo();
     ShowFoundTrack(shown);
+}
+
+QStringList CatalogueWindow::FoundRow(qint64 id, const QList<QVariant>& values) {
+    QStringList row{QString::number(id)};
+    for (const QVariant& value : values)
+        row << value.toString();
+    return row;
 }
 
 void CatalogueWindow::ShowUndoState() {

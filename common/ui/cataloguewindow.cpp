@@ -1,5 +1,6 @@
 #include "cataloguewindow.h"
 
+#include "appsetup.h"
 #include "labelpreview.h"
 #include "msgbox.h"
 #include "readerevents.h"
@@ -35,12 +36,6 @@ CatalogueWindow::CatalogueWindow(Program program, QString programFolder, const Q
 
 namespace {
 
-// Where and how large the user left the window, one entry a program.
-QSettings PlacementSettings(Program program) {
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("mdcatalogue"),
-                     tracktable::ProgramName(program));
-}
-
 const QString kPlacement = QStringLiteral("window/geometry");
 
 } // namespace
@@ -55,6 +50,7 @@ CatalogueWindow::~CatalogueWindow() {
 void CatalogueWindow::ConnectCommonHandlers() {
     connect(SSTab1, &TabControl::Click, this, [this](int previous) { SSTab1_Click(previous); });
     connect(cmdClose, &QPushButton::clicked, this, &CatalogueWindow::cmdClose_Click);
+    connect(cmdImport, &QPushButton::clicked, this, &CatalogueWindow::OpenImport);
     const std::pair<QPushButton*, void (CatalogueWindow::*)()> commands[] = {
         {cmdTuika, &CatalogueWindow::cmdTuika_Click},
         {cmdUpdate, &CatalogueWindow::cmdUpdate_Click},
@@ -90,7 +86,7 @@ bool CatalogueWindow::Form_Load() {
         ShowProgress(10);
         CentreOnScreen(*this);
         // Where the user left it last time, if that is still on a screen.
-        restoreGeometry(PlacementSettings(program_).value(kPlacement).toByteArray());
+        restoreGeometry(ProgramSettings(program_).value(kPlacement).toByteArray());
         ShowProgress(20);
         ReadTitleSettings();
     } catch (const std::exception&) {
@@ -171,7 +167,7 @@ void CatalogueWindow::CloseCatalogue() {
 }
 
 void CatalogueWindow::End() {
-    PlacementSettings(program_).setValue(kPlacement, saveGeometry());
+    ProgramSettings(program_).setValue(kPlacement, saveGeometry());
     ended_ = true;
     hide();
     QCoreApplication::exit(0);

@@ -6,6 +6,7 @@
 #include "findwindow.h"
 #include "frmopen.h"
 #include "fulllists.h"
+#include "importdialog.h"
 #include "recordset.h"
 #include "reportdefinition.h"
 #include "trackbook.h"
@@ -69,6 +70,7 @@ public:
     QPushButton* cmdTuika;
     QPushButton* cmdUpdate;
     QPushButton* cmdClear;
+    QPushButton* cmdImport;
     QLineEdit* txtTitle1;
     QLineEdit* txtTitle2;
     QCheckBox* chkSyasen1;
@@ -86,6 +88,10 @@ public:
     // Ctrl+F: the window "検索", which shows a chosen track on the program's browsing tab.
     void OpenFind();
     FindWindow* Find() const { return find_; }
+    // Ctrl+I: the window "取り込み", which adds a disc's tracks from the titles other tools
+    // write, as one step to take back.
+    void OpenImport();
+    ImportDialog* Import() const { return import_; }
     // Ctrl+Z takes the window's last write of this run back; Ctrl+Shift+Z or Ctrl+Y does it
     // again. Neither touches a track another copy has changed since; the window's title tells
     // what each would do.
@@ -214,6 +220,8 @@ protected:
     // After a committed write of the window's own, for undo.
     // Lets the find window follow a committed write of the window's own.
     void TellFind(qint64 id, const QList<QVariant>& now);
+    // A track as ShowFoundTrack takes it: the ID, then its values.
+    static QStringList FoundRow(qint64 id, const QList<QVariant>& values);
     void RecordWrite(const QString& command, writehistory::RowChange row);
     // Every list and the browsing tab brought up to date, as after a delete there.
     virtual void RefreshAfterUndo() = 0;
@@ -229,6 +237,7 @@ private:
     void CreateControls();
     void ConnectToolShortcuts();
     void TakeStep(writehistory::Direction direction);
+    bool AddImported(const QList<trackadd::NewTrack>& tracks, const QString& filedUnder);
     void ShowUndoState();
     void End();
 
@@ -240,6 +249,7 @@ private:
     std::unique_ptr<FullLists> fullLists_;
     bool keepFullLists_ = true;
     QPointer<FindWindow> find_;
+    QPointer<ImportDialog> import_;
     std::thread backup_;
     writehistory::History history_;
     QString programTitle_;
