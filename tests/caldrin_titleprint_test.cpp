@@ -145,6 +145,29 @@ TEST_F(CaldrinTitlePrint, CalibratingInThePreviewRedrawsItAndIsKeptForTheUser) {
     report::SaveCalibration({});
 }
 
+// A label taller than its case says so; fitted, it no longer does, and the choice is kept.
+TEST_F(CaldrinTitlePrint, ALabelTallerThanItsCaseIsToldAndFittedOnRequest) {
+    folder.Open()->Execute(
+        "WITH RECURSIVE n(i) AS (SELECT 3 UNION ALL SELECT i + 1 FROM n WHERE "
+        "i < 30) INSERT INTO データレコード (アーチスト名, アルバム名, 曲番, 曲名) "
+        "SELECT '森 健', '夏の午後', i, 't' || i FROM n");
+    PickOnTab(1, "cmbAlbum(1)", "夏の午後");
+    Pick(List("cmbartist(1)"), "森 健");
+    Click(window->cmdPrint1[0]);
+    ASSERT_EQ(Previews().size(), 1);
+    QPrintPreviewDialog* preview = Previews()[0];
+    QApplication::processEvents();
+    EXPECT_EQ(preview->windowTitle(), "MD ラベル — ラベルがケースの高さ (70 mm) を超えています");
+    auto* fit = preview->findChild<QAction*>("fitToMedium");
+    ASSERT_NE(fit, nullptr);
+    fit->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(preview->windowTitle(), "MD ラベル");
+    EXPECT_TRUE(report::SavedFit());
+    report::SaveFit(false);
+    preview->close();
+}
+
 TEST_F(CaldrinTitlePrint, ExportWritesEveryTrackOrNothing) {
     const QString csv = folder.Path() + "/tracks.csv";
     ASSERT_EQ(window->ExportTracksTo(csv, trackbook::Format::CsvCp932), "");

@@ -268,3 +268,80 @@ TEST_F(MklabelTest, TheCalibrationPagesRulersMeasureFromTheSheetsEdges) {
 }
 
 } // namespace
+
+// Long discs fit their case with --fit, both labels of both programs; where a label fits, or
+// without --fit, it is laid out as it always was. Long names end within their place.
+TEST_F(MklabelTest, FitSetsEveryTrackOfALongDiscWithinItsCase) {
+    const QString name = "とても長いアルバムの名前がいつまでも続いて隣の欄に入り込む";
+    const CatalogueFolder shell;
+    QProcess sqlite;
+    sqlite.start("sqlite3",
+                 {shell.Path() + "/discs.mdb",
+                  "CREATE TABLE データレコード (ID INTEGER PRIMARY KEY, MD番号, アルバム名, "
+                  "アーチスト名, 曲番, 曲名); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT "
+                  "i + 1 FROM n WHERE i < 60) INSERT INTO データレコード (MD番号, アルバム名, "
+                  "アーチスト名, 曲番, 曲名) SELECT CAST(d AS TEXT), d || '" +
+                      name +
+                      "', 'Anna', i, "
+                      "'T' || i "
+                      "FROM n, (SELECT 8 AS d UNION SELECT 24 UNION SELECT 60) WHERE i <= d"});
+    ASSERT_TRUE(sqlite.waitForFinished());
+    ASSERT_EQ(sqlite.exitCode(), 0) << sqlite.readAllStandardError().toStdString();
+    const double mm = 72 / 25.4;
+    for (const Program program : {Program::Caldrin, Program::Trensoly})
+        for (const report::Label label : {report::Label::Md, report::Label::Cassette})
+            for (const int tracks : {8, 24, 60}) {
+                const QString kind = label == report::Label::Md ? "md" : "cassette";
+                const QString disc = QString::number(tracks);
+                SCOPED_TRACE((kind + " " + disc).toStdString());
+                QStringList args = {tracktable::ProgramName(program), kind,
+                                    shell.Path() + "/discs.mdb", ""};
+                args << (program == Program::Caldrin ? QStringList{disc + name, "Anna"}
+                                                     : QStringList{disc});
+                const auto words = [&](const QString& pdf, const QStringList& options) {
+                    args[3] = Out(pdf);
+                    const Outcome made = Mklabel(args + options);
+                    EXPECT_EQ(made.code, 0) << made.error.toStdString();
+                    return Words(args[3]);
+                };
+                const auto plain = words("plain.pdf", {}), fitted = words("fit.pdf", {"--fit"});
+                const auto definition = report::LabelDefinition(program, label);
+                const double top = report::SheetTransform({})
+                                       .map(QPointF(0, definition.margins.top.InTwips()))
+                                       .y() /
+                                   20;
+                const double bottom = top + (label == report::Label::Md ? 70 : 65) * mm;
+                const auto lowest = [](const QMultiMap<QString, QRectF>& all) {
+                    double y = 0;
+                    for (const QRectF& box : all)
+                        y = std::max(y, box.bottom());
+                    return y;
+                };
+                // The last track, its number and title one word where they touch.
+                EXPECT_FALSE(plain.keys().filter("T" + disc).isEmpty());
+                EXPECT_FALSE(fitted.keys().filter("T" + disc).isEmpty());
+                EXPECT_LE(lowest(fitted), bottom);
+                if (tracks == 8)
+                    EXPECT_EQ(fitted, plain);
+                else
+                    EXPECT_GT(lowest(plain), bottom);
+                if (program == Program::Caldrin) {
+                    // The album ends in "…" before the artist's place, where the artist stands
+                    // whole; pdftotext makes one word of the two when they touch. A label too
+                    // long for its sheet is headed on every page.
+                    const QStringList cut = plain.keys().filter("…");
+                    ASSERT_FALSE(cut.isEmpty());
+                    EXPECT_TRUE(cut[0].endsWith("…Anna") || plain.contains("Anna"))
+                        << cut[0].toStdString();
+                    const double end = report::SheetTransform({})
+                                           .map(QPointF((definition.margins.left +
+                                                         definition.pageHeader.fields[0].width)
+                                                            .InTwips(),
+                                                        0))
+                                           .x() /
+                                       20;
+                    if (cut[0].endsWith("…"))
+                        EXPECT_LE(plain.value(cut[0]).right(), end + 0.5);
+                }
+            }
+}

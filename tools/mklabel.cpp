@@ -27,6 +27,8 @@ const QString kHelp = QStringLiteral(
     "  --offset-y MM              縦のずれ (mm, 下へ +, -20 から 20)\n"
     "  --scale PERCENT            倍率 (%, 90 から 110)\n"
     "  --no-guides                切り取り線を印刷しません。\n"
+    "  --fit                      曲が多くて媒体 (MD ケース、カセットケース) に収まらない\n"
+    "                             ときは、曲の行を詰め、小さくし、2 段以上に組みます。\n"
     "  --calibration-page OUT.pdf 印刷位置を測るためのテストページを書き出します。\n");
 
 struct LabelOptions {
@@ -38,11 +40,12 @@ class MklabelCommandLine : public ToolCommandLine {
 public:
     MklabelCommandLine() : ToolCommandLine(QStringLiteral("mklabel"), kHelp) {
         for (const QCommandLineOption& option :
-             {paper_, offsetX_, offsetY_, scale_, noGuides_, calibrationPage_})
+             {paper_, offsetX_, offsetY_, scale_, noGuides_, fit_, calibrationPage_})
             Parser().addOption(option);
     }
 
     QString CalibrationPage() const { return Parser().value(calibrationPage_); }
+    bool Fit() const { return Parser().isSet(fit_); }
 
     // The saved settings with what the command line changes, or the mistake in it.
     std::variant<LabelOptions, QString> Options() const {
@@ -96,6 +99,7 @@ private:
     const QCommandLineOption offsetY_{QStringLiteral("offset-y"), {}, QStringLiteral("MM")};
     const QCommandLineOption scale_{QStringLiteral("scale"), {}, QStringLiteral("PERCENT")};
     const QCommandLineOption noGuides_{QStringLiteral("no-guides")};
+    const QCommandLineOption fit_{QStringLiteral("fit")};
     const QCommandLineOption calibrationPage_{
         QStringLiteral("calibration-page"), {}, QStringLiteral("OUT.pdf")};
 };
@@ -109,8 +113,9 @@ int WriteLabel(const MklabelCommandLine& cli, Program program, report::Label lab
     const auto rows = report::LoadRows(args[2], program, sql);
     if (rows->RecordCount() == 0)
         return cli.Error(QStringLiteral("指定された曲がカタログにありません。"));
-    const report::PageRenderer renderer(report::LabelDefinition(program, label), rows,
-                                        options.paper);
+    const report::PageRenderer renderer(
+        report::LabelDefinition(program, label), rows, options.paper,
+        cli.Fit() ? std::optional(options.calibration.MediumHeight(label)) : std::nullopt);
     report::WritePdf(renderer, args[3], options.calibration,
                      report::LabelDocument(renderer, program, label));
     return 0;

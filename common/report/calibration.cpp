@@ -18,7 +18,10 @@ const QString kOffsetX = QStringLiteral("calibration/offsetXMm");
 const QString kOffsetY = QStringLiteral("calibration/offsetYMm");
 const QString kScale = QStringLiteral("calibration/scalePercent");
 const QString kGuides = QStringLiteral("calibration/cutGuides");
+const QString kMdHeight = QStringLiteral("calibration/mdHeightMm");
+const QString kCassetteHeight = QStringLiteral("calibration/cassetteHeightMm");
 const QString kPaper = QStringLiteral("paper");
+const QString kFit = QStringLiteral("fitToMedium");
 
 // A hand-edited or damaged value falls back to the default rather than moving the label.
 double Number(const QSettings& settings, const QString& key, double fallback) {
@@ -50,16 +53,25 @@ QTransform Calibration::Transform() const {
 
 Calibration Calibration::Clamped() const {
     const double limit = Distance::Millimetres(kMaxOffsetMm).InTwips();
+    const auto medium = [](Distance height) {
+        return Distance::Millimetres(Within(height.InMillimetres(), kMinMediumMm, kMaxMediumMm));
+    };
     return {Distance::Twips(Within(offsetX.InTwips(), -limit, limit)),
             Distance::Twips(Within(offsetY.InTwips(), -limit, limit)),
-            Within(scalePercent, kMinScalePercent, kMaxScalePercent), cutGuides};
+            Within(scalePercent, kMinScalePercent, kMaxScalePercent),
+            cutGuides,
+            medium(mdHeight),
+            medium(cassetteHeight)};
 }
 
 Calibration SavedCalibration() {
     const QSettings settings = Settings();
     return Calibration{Distance::Millimetres(Number(settings, kOffsetX, 0)),
                        Distance::Millimetres(Number(settings, kOffsetY, 0)),
-                       Number(settings, kScale, 100), settings.value(kGuides, true).toBool()}
+                       Number(settings, kScale, 100),
+                       settings.value(kGuides, true).toBool(),
+                       Distance::Millimetres(Number(settings, kMdHeight, 70)),
+                       Distance::Millimetres(Number(settings, kCassetteHeight, 65))}
         .Clamped();
 }
 
@@ -71,6 +83,18 @@ QString SaveCalibration(const Calibration& calibration) {
     settings.setValue(kOffsetY, tenths(calibration.offsetY));
     settings.setValue(kScale, calibration.scalePercent);
     settings.setValue(kGuides, calibration.cutGuides);
+    settings.setValue(kMdHeight, tenths(calibration.mdHeight));
+    settings.setValue(kCassetteHeight, tenths(calibration.cassetteHeight));
+    return Written(settings);
+}
+
+bool SavedFit() {
+    return Settings().value(kFit, false).toBool();
+}
+
+QString SaveFit(bool fit) {
+    QSettings settings = Settings();
+    settings.setValue(kFit, fit);
     return Written(settings);
 }
 

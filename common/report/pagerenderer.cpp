@@ -7,6 +7,8 @@
 
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
 #include <stdexcept>
 
 namespace report {
@@ -21,12 +23,39 @@ constexpr Distance kGuideGap = Distance::Millimetres(2);
 constexpr Distance kGuideLength = Distance::Millimetres(5);
 constexpr Distance kGuideWeight = Distance::Points(0.3);
 
+// The smallest text a track line is set in to fit its medium, still read without a glass.
+constexpr Distance kLegible = Distance::Points(5);
+// How much a bold text's outline is thickened, of its size: FreeType's own emboldening.
+constexpr double kEmbolden = 1.0 / 24;
+
+// What a label is filed under; a long one ends in "…" rather than running into its neighbour.
+bool IsName(const QString& column) {
+    return column == QStringLiteral("アルバム名") || column == QStringLiteral("アーチスト名") ||
+           column == QStringLiteral("ＭＤ番号");
+}
+
 // Sized in the painter's own units, twips, so the device's resolution is applied only once.
 QFont FieldFont(const PlacedText& text) {
     QFont font(QString::fromUtf8(kMincho));
     font.setPixelSize(qRound(Distance::Points(text.points).InTwips()));
-    font.setBold(text.bold);
     return font;
+}
+
+// The label's font has no bold face: the glyphs' outlines are thickened, as FreeType does, and
+// drawn over the text, which stays text for search and copying.
+void DrawBold(QPainter& painter, const PlacedText& text, const QFont& font, const QString& shown) {
+    const QFontMetricsF metrics(font, painter.device());
+    const double width = metrics.horizontalAdvance(shown);
+    double x = text.box.left();
+    if (text.alignment & Qt::AlignHCenter)
+        x = text.box.center().x() - width / 2;
+    else if (text.alignment & Qt::AlignRight)
+        x = text.box.right() - width;
+    const QPointF baseline(x, text.box.top() + metrics.ascent());
+    painter.drawText(baseline, shown);
+    QPainterPath outline;
+    outline.addText(baseline, font, shown);
+    painter.strokePath(outline, QPen(Qt::black, font.pixelSize() * kEmbolden));
 }
 
 // Two short lines outward from each corner, along the edges that meet there.
@@ -64,9 +93,9 @@ QTransform SheetTransform(const Calibration& calibration) {
 }
 
 PageRenderer::PageRenderer(Definition definition, std::shared_ptr<const Snapshot> rows,
-                           const QPageSize& paper)
+                           const QPageSize& paper, std::optional<Distance> fitTo)
     : definition_(std::move(definition)), rows_(std::move(rows)),
-      sheet_(paper, QPageLayout::Portrait, QMarginsF()) {
+      sheet_(paper, QPageLayout::Portrait, QMarginsF()), fitTo_(fitTo) {
     Layout();
 }
 
@@ -89,19 +118,43 @@ QString PageRenderer::Text(qint64 row, const QString& column) const {
     return index < 0 ? QString() : ValueToText(rows_->ValueAt(row, index));
 }
 
-void PageRenderer::PlaceBand(const Band& band, qint64 row, Distance top) {
+void PageRenderer::PlaceBand(const Band& band, qint64 row, Distance top,
+                             const std::optional<Placement>& fitted) {
     Page& page = pages_.last();
-    const Distance left = definition_.margins.left;
+    const Distance edge = definition_.margins.left;
+    const double down = fitted ? fitted->down : 1;
+    const auto y = [&](Distance at) {
+        return (top + Distance::Twips(at.InTwips() * down)).InTwips();
+    };
+    // Across a column, the track number keeps room for its digits at the smaller size, and the
+    // texts after it share what is left.
+    const double numberEnd = band.fields.isEmpty() ? 0 : band.fields[0].width.InTwips();
+    const auto x = [&](Distance at) {
+        if (!fitted)
+            return (edge + at).InTwips();
+        const double from = at.InTwips(), labelWidth = definition_.labelWidth.InTwips();
+        const double rest = (fitted->width.InTwips() - numberEnd * down) / (labelWidth - numberEnd);
+        const double placed =
+            from <= numberEnd ? from * down : numberEnd * down + (from - numberEnd) * rest;
+        return (edge + fitted->left).InTwips() + placed;
+    };
     for (const TextField& field : band.fields) {
-        const QRectF box((left + field.left).InTwips(), (top + field.top).InTwips(),
-                         field.width.InTwips(), field.height.InTwips());
-        page.texts.append(
-            {field.name, Text(row, field.column), box, field.points, field.bold, field.alignment});
+        const QRectF box =
+            fitted ? QRectF(QPointF(x(field.left), y(field.top)),
+                            QPointF(x(field.left + field.width), y(field.top + field.height)))
+                   : QRectF((edge + field.left).InTwips(), (top + field.top).InTwips(),
+                            field.width.InTwips(), field.height.InTwips());
+        page.texts.append({field.name, Text(row, field.column), box, field.points * down,
+                           field.bold, field.alignment, fitted || IsName(field.column)});
     }
     for (const Line& line : band.lines) {
-        const QLineF placed((left + line.x1).InTwips(), (top + line.y1).InTwips(),
-                            (left + line.x2).InTwips(), (top + line.y2).InTwips());
-        page.lines.append({line.name, placed, line.dashed});
+        const bool tick = line.x1 == line.x2;
+        if (tick && fitted && !fitted->ticks)
+            continue;
+        const auto lineX = [&](Distance at) { return tick ? (edge + at).InTwips() : x(at); };
+        page.lines.append({line.name,
+                           QLineF(lineX(line.x1), y(line.y1), lineX(line.x2), y(line.y2)),
+                           line.dashed});
     }
 }
 
@@ -110,12 +163,19 @@ void PageRenderer::StartPage(qint64 row) {
     PlaceBand(definition_.pageHeader, row, definition_.margins.top);
 }
 
-void PageRenderer::Layout() {
+Distance PageRenderer::DetailsEnd() const {
     // Whole points would round A4 to 16840 twips; millimetres keep it at 16838.
     const Distance sheetHeight =
         Distance::Millimetres(sheet_.fullRect(QPageLayout::Millimeter).height());
     const Distance bottom = sheetHeight - kSheetInset - kSheetInset - definition_.margins.bottom;
-    const Distance detailsEnd = bottom - definition_.pageFooter.height;
+    return bottom - definition_.pageFooter.height;
+}
+
+void PageRenderer::Layout() {
+    const qint64 tracks = rows_->RecordCount();
+    if (fitTo_ && tracks > 0 && LabelOutline(definition_, tracks).height() > fitTo_->InTwips())
+        return LayoutFitted(*fitTo_);
+    const Distance detailsEnd = DetailsEnd();
     const Distance detailsStart = definition_.margins.top + definition_.pageHeader.height;
     // Starting at the end of a page makes the first row open the first page.
     Distance y = detailsEnd;
@@ -137,6 +197,45 @@ void PageRenderer::Layout() {
         PlaceBand(definition_.pageFooter, rows_->RecordCount() - 1, detailsEnd);
 }
 
+void PageRenderer::LayoutFitted(Distance height) {
+    const qint64 tracks = rows_->RecordCount();
+    const Band& detail = definition_.detail;
+    const double room = (height - definition_.pageHeader.height).InTwips();
+    double largest = 0;
+    for (const TextField& field : detail.fields)
+        largest = std::max(largest, field.points);
+    const double legible = largest > 0 ? kLegible.InPoints() / largest : 0;
+    // Closer and smaller first; a column more only once the text would be too small to read.
+    qint64 columns = 1, perColumn = tracks;
+    double down = 1;
+    for (;; ++columns) {
+        perColumn = (tracks + columns - 1) / columns;
+        down = std::min(1.0, room / (detail.height.InTwips() * double(perColumn)));
+        if (down >= legible || perColumn == 1)
+            break;
+    }
+    StartPage(0);
+    const Distance top = definition_.margins.top + definition_.pageHeader.height;
+    const double pitch = detail.height.InTwips() * down;
+    for (qint64 row = 0; row < tracks; ++row) {
+        const qint64 column = row / perColumn;
+        const Distance width = Distance::Twips(definition_.labelWidth.InTwips() / double(columns));
+        const Placement placement{Distance::Twips(width.InTwips() * double(column)), width, down,
+                                  column == columns - 1};
+        PlaceBand(detail, row, top + Distance::Twips(pitch * double(row % perColumn)), placement);
+    }
+    QRectF outline = LabelOutline(definition_, 0);
+    outline.setHeight(outline.height() + pitch * double(perColumn));
+    pages_.last().outline = outline;
+    PlaceBand(definition_.pageFooter, tracks - 1, DetailsEnd());
+}
+
+bool PageRenderer::RunsPast(Distance height) const {
+    return std::any_of(pages_.begin(), pages_.end(), [&](const Page& page) {
+        return page.outline.height() > height.InTwips() + 0.5;
+    });
+}
+
 bool PageRenderer::FitsPrintableArea(const QPageLayout& printer,
                                      const Calibration& calibration) const {
     QPageLayout printable = printer;
@@ -154,10 +253,18 @@ bool PageRenderer::FitsPrintableArea(const QPageLayout& printer,
 
 void PageRenderer::DrawPage(QPainter& painter, int page, bool cutGuides) const {
     for (const PlacedText& text : pages_[page].texts) {
-        painter.setFont(FieldFont(text));
+        const QFont font = FieldFont(text);
+        painter.setFont(font);
         painter.setPen(Qt::black);
-        // Text stands from the top of its box and is cut off at the box's edges.
-        painter.drawText(text.box, int(text.alignment) | Qt::TextSingleLine, text.text);
+        const QString shown = text.elided
+                                  ? QFontMetricsF(font, painter.device())
+                                        .elidedText(text.text, Qt::ElideRight, text.box.width())
+                                  : text.text;
+        if (text.bold)
+            DrawBold(painter, text, font, shown);
+        else
+            // Text stands from the top of its box.
+            painter.drawText(text.box, int(text.alignment) | Qt::TextSingleLine, shown);
     }
     for (const PlacedLine& line : pages_[page].lines) {
         QPen pen(Qt::black, kLineWeight.InTwips(), line.dashed ? Qt::DashLine : Qt::SolidLine);

@@ -10,6 +10,7 @@
 #include <QRectF>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QPagedPaintDevice;
 class QPainter;
@@ -25,6 +26,8 @@ struct PlacedText {
     double points;
     bool bold;
     Qt::Alignment alignment;
+    // A name that overruns its box ends in "…" within it.
+    bool elided = false;
 };
 
 struct PlacedLine {
@@ -54,8 +57,11 @@ QTransform SheetTransform(const Calibration& calibration);
 // preview, a printer and a PDF file all come out of the same code.
 class PageRenderer {
 public:
+    // fitTo: the height the label must keep within, its track lines set closer, smaller and
+    // then in columns where they would run past it; none keeps the layout whatever its height.
     PageRenderer(Definition definition, std::shared_ptr<const Snapshot> rows,
-                 const QPageSize& paper = QPageSize(QPageSize::A4));
+                 const QPageSize& paper = QPageSize(QPageSize::A4),
+                 std::optional<Distance> fitTo = std::nullopt);
 
     const QList<Page>& Pages() const { return pages_; }
     // The paper and orientation laid out for, without margins.
@@ -65,6 +71,8 @@ public:
     // The text the label is headed with: the album or the disc.
     QString Heading() const;
 
+    // Whether a label laid out runs taller than the height.
+    bool RunsPast(Distance height) const;
     // False when some part of a label would fall into the margins the printer cannot print.
     bool FitsPrintableArea(const QPageLayout& printer, const Calibration& calibration) const;
 
@@ -74,14 +82,30 @@ public:
     void DrawPage(QPainter& painter, int page, bool cutGuides) const;
 
 private:
+    // Where a band goes when the label is fitted to its medium: the column it is set in, and
+    // how much its heights and text are scaled down. The ticks mark the label's edge and are
+    // kept to its last column.
+    struct Placement {
+        Distance left;
+        Distance width;
+        double down = 1;
+        bool ticks = true;
+    };
+
     void Layout();
+    // One page holding every track, in as few columns as keep the text legible.
+    void LayoutFitted(Distance height);
     void StartPage(qint64 row);
-    void PlaceBand(const Band& band, qint64 row, Distance top);
+    // Where the track lines of a page end, above its footer.
+    Distance DetailsEnd() const;
+    void PlaceBand(const Band& band, qint64 row, Distance top,
+                   const std::optional<Placement>& fitted = std::nullopt);
     QString Text(qint64 row, const QString& column) const;
 
     Definition definition_;
     std::shared_ptr<const Snapshot> rows_;
     QPageLayout sheet_;
+    std::optional<Distance> fitTo_;
     QList<Page> pages_;
 };
 

@@ -33,16 +33,24 @@ CalibrationDialog::CalibrationDialog(QWidget* parent, const Calibration& start, 
     offsetY_ = AddSpinBox(QStringLiteral("offsetY"), -limit, limit, QStringLiteral(" mm"));
     scale_ = AddSpinBox(QStringLiteral("scale"), Calibration::kMinScalePercent,
                         Calibration::kMaxScalePercent, QStringLiteral(" %"));
+    mdHeight_ = AddSpinBox(QStringLiteral("mdHeight"), Calibration::kMinMediumMm,
+                           Calibration::kMaxMediumMm, QStringLiteral(" mm"));
+    cassetteHeight_ = AddSpinBox(QStringLiteral("cassetteHeight"), Calibration::kMinMediumMm,
+                                 Calibration::kMaxMediumMm, QStringLiteral(" mm"));
     cutGuides_ = new QCheckBox(QStringLiteral("切り取り線を印刷する"), this);
     cutGuides_->setObjectName(QStringLiteral("cutGuides"));
     offsetX_->setValue(Tenths(start.offsetX.InMillimetres()));
     offsetY_->setValue(Tenths(start.offsetY.InMillimetres()));
     scale_->setValue(start.scalePercent);
     cutGuides_->setChecked(start.cutGuides);
+    mdHeight_->setValue(Tenths(start.mdHeight.InMillimetres()));
+    cassetteHeight_->setValue(Tenths(start.cassetteHeight.InMillimetres()));
     form->addRow(QStringLiteral("横のずれ (右へ +)"), offsetX_);
     form->addRow(QStringLiteral("縦のずれ (下へ +)"), offsetY_);
     form->addRow(QStringLiteral("倍率"), scale_);
     form->addRow(cutGuides_);
+    form->addRow(QStringLiteral("MD ケースに入る高さ"), mdHeight_);
+    form->addRow(QStringLiteral("カセットケースに入る高さ"), cassetteHeight_);
 
     auto* testPage = new QPushButton(QStringLiteral("テストページを印刷..."), this);
     testPage->setObjectName(QStringLiteral("printTestPage"));
@@ -50,7 +58,7 @@ CalibrationDialog::CalibrationDialog(QWidget* parent, const Calibration& start, 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     form->addRow(buttons);
 
-    for (QDoubleSpinBox* box : {offsetX_, offsetY_, scale_})
+    for (QDoubleSpinBox* box : {offsetX_, offsetY_, scale_, mdHeight_, cassetteHeight_})
         connect(box, &QDoubleSpinBox::valueChanged, this, [this] { changed_(Value()); });
     connect(cutGuides_, &QCheckBox::toggled, this, [this] { changed_(Value()); });
     connect(testPage, &QPushButton::clicked, this, &CalibrationDialog::PrintTestPage);
@@ -72,8 +80,12 @@ QDoubleSpinBox* CalibrationDialog::AddSpinBox(const QString& name, double low, d
 }
 
 Calibration CalibrationDialog::Value() const {
-    return {Distance::Millimetres(offsetX_->value()), Distance::Millimetres(offsetY_->value()),
-            scale_->value(), cutGuides_->isChecked()};
+    return {Distance::Millimetres(offsetX_->value()),
+            Distance::Millimetres(offsetY_->value()),
+            scale_->value(),
+            cutGuides_->isChecked(),
+            Distance::Millimetres(mdHeight_->value()),
+            Distance::Millimetres(cassetteHeight_->value())};
 }
 
 void CalibrationDialog::accept() {

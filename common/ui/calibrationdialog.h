@@ -38,6 +38,8 @@ private:
     Changed changed_;
     QDoubleSpinBox *offsetX_, *offsetY_, *scale_;
     QCheckBox* cutGuides_;
+    QDoubleSpinBox* mdHeight_;
+    QDoubleSpinBox* cassetteHeight_;
 };
 
 } // namespace report

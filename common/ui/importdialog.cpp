@@ -78,7 +78,10 @@ ImportDialog::ImportDialog(QWidget* parent, Program program, AddTracks add)
         {QStringLiteral("取り込む"), QStringLiteral("曲番"), QStringLiteral("曲名"),
          QStringLiteral("演奏時間"), QStringLiteral("アーチスト名"), QStringLiteral("アルバム名")});
     grid_->verticalHeader()->hide();
-    grid_->horizontalHeader()->setStretchLastSection(true);
+    grid_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    // The titles take the room; the rest are as wide as what they hold.
+    grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    grid_->horizontalHeader()->setSectionResizeMode(Title, QHeaderView::Stretch);
     grid_->setTabKeyNavigation(false);
     medium_ = new QComboBox(this);
     medium_->setObjectName(QStringLiteral("cmbMedium"));
@@ -197,10 +200,13 @@ void ImportDialog::Show(const disctracks::Read& read) {
             take->setCheckState(Qt::Checked);
             grid_->setItem(row, Take, take);
             grid_->setItem(row, Number, Cell(track.number, true));
+            // Numbers stand right, as in the main windows' grids.
+            grid_->item(row, Number)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             grid_->setItem(row, Title, Cell(QString(), true));
             grid_->setItem(
                 row, Length,
                 Cell(track.seconds ? disctracks::Duration(*track.seconds) : QString(), false));
+            grid_->item(row, Length)->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             grid_->setItem(row, TrackArtist, Cell(track.artist, true));
             grid_->setItem(row, Group, Cell(track.group, true));
         }
@@ -210,7 +216,6 @@ void ImportDialog::Show(const disctracks::Read& read) {
         status_->setText(QStringLiteral("読み込めませんでした。%1 行目: %2")
                              .arg(read.problems.first().line)
                              .arg(read.problems.first().reason));
-    grid_->resizeColumnsToContents();
 }
 
 void ImportDialog::FillTitles() {

@@ -22,6 +22,11 @@ namespace {
 
 const QString kUnprintable = QStringLiteral("ラベルの一部が印刷できない範囲にあります");
 
+QString RunsPastWarning(Distance height) {
+    return QStringLiteral("ラベルがケースの高さ (%1 mm) を超えています")
+        .arg(QString::number(height.InMillimetres()));
+}
+
 // A file name made from the label's title; a slash in an album name must not make a folder.
 QString ProposedPdf(const QString& title) {
     QString name = title;
@@ -35,7 +40,8 @@ public:
     LabelPreview(QWidget* parent, Program program, Label label,
                  std::shared_ptr<const Snapshot> rows)
         : QPrintPreviewDialog(parent), label_(label), definition_(LabelDefinition(program, label)),
-          renderer_(definition_, std::move(rows), SavedPaper()), calibration_(SavedCalibration()) {
+          rows_(std::move(rows)), calibration_(SavedCalibration()), fit_(SavedFit()),
+          renderer_(Renderer(SavedPaper())) {
         setAttribute(Qt::WA_DeleteOnClose);
         setWindowTitle(LabelName(label));
         const DocumentInfo info = LabelDocument(renderer_, program, label);
@@ -47,7 +53,7 @@ public:
         if (printer()->outputFormat() == QPrinter::PdfFormat)
             printer()->setOutputFileName(ProposedPdf(info.title));
         connect(this, &QPrintPreviewDialog::paintRequested, this, &LabelPreview::Paint);
-        AddCalibrationAction();
+        AddActions();
     }
 
 protected:
@@ -78,14 +84,29 @@ private:
         view->verticalScrollBar()->setValue(view->verticalScrollBar()->minimum());
     }
 
+    PageRenderer Renderer(const QPageSize& paper) const {
+        const Distance medium = calibration_.MediumHeight(label_);
+        return PageRenderer(definition_, rows_, paper, fit_ ? std::optional(medium) : std::nullopt);
+    }
+
+    // Laid out anew for the fit or the medium's height the user changed.
+    void Relayout() {
+        renderer_ = Renderer(renderer_.Sheet().pageSize());
+        if (auto* pages = findChild<QPrintPreviewWidget*>())
+            pages->updatePreview();
+    }
+
     void Paint(QPrinter* printer) {
         // The paper is whatever the user chose last, here or in the print dialog.
         renderer_.SetSheet(printer->pageLayout());
         // Only a convenience for the next label; this one prints on the chosen paper regardless.
         SavePaper(printer->pageLayout().pageSize());
-        const bool fits = renderer_.FitsPrintableArea(printer->pageLayout(), calibration_);
-        setWindowTitle(fits ? LabelName(label_)
-                            : LabelName(label_) + QStringLiteral(" — ") + kUnprintable);
+        QStringList title{LabelName(label_)};
+        if (const Distance medium = calibration_.MediumHeight(label_); renderer_.RunsPast(medium))
+            title << RunsPastWarning(medium);
+        if (!renderer_.FitsPrintableArea(printer->pageLayout(), calibration_))
+            title << kUnprintable;
+        setWindowTitle(title.join(QStringLiteral(" — ")));
         try {
             renderer_.Print(*printer, calibration_);
         } catch (const std::exception& error) {
@@ -93,7 +114,7 @@ private:
         }
     }
 
-    void AddCalibrationAction() {
+    void AddActions() {
         auto* toolBar = findChild<QToolBar*>();
         if (!toolBar)
             return;
@@ -101,23 +122,36 @@ private:
         QAction* action = toolBar->addAction(QStringLiteral("印刷位置の補正..."));
         action->setObjectName(QStringLiteral("calibrate"));
         connect(action, &QAction::triggered, this, &LabelPreview::Calibrate);
+        QAction* fit = toolBar->addAction(QStringLiteral("媒体に合わせる"));
+        fit->setObjectName(QStringLiteral("fitToMedium"));
+        fit->setCheckable(true);
+        fit->setChecked(fit_);
+        fit->setToolTip(QStringLiteral("曲が多くてケースに収まらないときは、曲の行を詰め、"
+                                       "小さくし、2 段以上に組みます"));
+        connect(fit, &QAction::toggled, this, [this](bool on) {
+            fit_ = on;
+            if (const QString problem = SaveFit(on); !problem.isEmpty())
+                MsgBox(problem, vbOKOnly, kCheckTitle);
+            Relayout();
+        });
     }
 
     void Calibrate() {
-        auto* dialog = new CalibrationDialog(
-            this, calibration_, definition_, printer(), [this](const Calibration& calibration) {
-                calibration_ = calibration;
-                if (auto* pages = findChild<QPrintPreviewWidget*>())
-                    pages->updatePreview();
-            });
+        auto* dialog = new CalibrationDialog(this, calibration_, definition_, printer(),
+                                             [this](const Calibration& calibration) {
+                                                 calibration_ = calibration;
+                                                 Relayout();
+                                             });
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->open();
     }
 
     Label label_;
     Definition definition_;
-    PageRenderer renderer_;
+    std::shared_ptr<const Snapshot> rows_;
     Calibration calibration_;
+    bool fit_;
+    PageRenderer renderer_;
 };
 
 } // namespace
