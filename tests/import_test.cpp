@@ -73,7 +73,7 @@ TEST_F(ImportAlbums, AMiniDiscsTitlesBecomeAnAlbumReadyToPrintAndGoBackInOneStep
         << refused[0].toStdString();
     EXPECT_EQ(StoredTitles().size(), 5);
 
-    // The half-width titles keep a title typed in.
+    // The half-width titles, the disc's too, keep a title typed in.
     TypeInCell(grid, 1, ImportDialog::Title, "Sora");
     import->TitleForm()->setCurrentIndex(1);
     EXPECT_EQ(Cells(grid, ImportDialog::Title), QStringList({"Nami", "Sora", "Kaze"}));
@@ -81,19 +81,20 @@ TEST_F(ImportAlbums, AMiniDiscsTitlesBecomeAnAlbumReadyToPrintAndGoBackInOneStep
     EXPECT_EQ(Prompts(), QStringList());
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->Import() == nullptr; }));
     EXPECT_EQ(Stored("アーチスト名||'/'||アルバム名||'/'||曲番||'/'||曲名").mid(5),
-              QStringList({"Anna/海/1/Nami", "Anna/海/2/Sora", "Anna/海/3/Kaze"}));
+              QStringList({"Anna/Umi/1/Nami", "Anna/Umi/2/Sora", "Anna/Umi/3/Kaze"}));
     EXPECT_EQ(window->SSTab1->Tab(), 1);
-    EXPECT_EQ(Text("cmbAlbum(1)"), "海");
+    EXPECT_EQ(Text("cmbAlbum(1)"), "Umi");
     EXPECT_EQ(Titles(*window->DBGrid1), QStringList({"Nami", "Sora", "Kaze"}));
     EXPECT_EQ(window->DBGrid1->currentIndex().row(), 0);
     EXPECT_TRUE(window->cmdPrint1[0]->isEnabled());
-    EXPECT_EQ(window->windowTitle(), "Caldrin Ver 6.0 — Ctrl+Z で取り込み「海 の 3 曲」を元に戻す");
+    EXPECT_EQ(window->windowTitle(),
+              "Caldrin Ver 6.0 — Ctrl+Z で取り込み「Umi の 3 曲」を元に戻す");
 
     QApplication::setActiveWindow(window.get());
     window->DBGrid1->setFocus();
     QTest::keyClick(window->DBGrid1, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(StoredTitles().size(), 5);
-    EXPECT_FALSE(Items("cmbAlbum(1)").contains("海"));
+    EXPECT_FALSE(Items("cmbAlbum(1)").contains("Umi"));
 }
 
 // Pasted text needs the disc number the user wrote on the disc; the disc is then shown.

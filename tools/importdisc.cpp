@@ -52,13 +52,14 @@ int main(int argc, char* argv[]) {
     if (!read.problems.isEmpty())
         return ReportProblems(cli, args[2], read.problems);
     disctracks::Filing filing;
-    filing.albumOrDisc = program == Program::Caldrin
-                             ? (parser.isSet(album) ? parser.value(album) : read.disc.album)
-                             : parser.value(disc);
+    filing.albumOrDisc =
+        program == Program::Caldrin
+            ? (parser.isSet(album) ? parser.value(album)
+                                   : disctracks::AlbumOf(read.disc, parser.isSet(halfWidth)))
+            : parser.value(disc);
     filing.artist = parser.isSet(artist) ? parser.value(artist) : read.disc.artist;
     filing.halfWidth = parser.isSet(halfWidth);
-    const QList<trackadd::NewTrack> tracks =
-        disctracks::TracksToAdd(read.disc, program, filing);
+    const QList<trackadd::NewTrack> tracks = disctracks::TracksToAdd(read.disc, program, filing);
     if (const auto problems = trackadd::Check(program, tracks); !problems.isEmpty())
         return ReportProblems(cli, args[2], problems);
     try {

@@ -217,6 +217,10 @@ QString TitleOf(const Track& track, bool halfWidth) {
     return chosen.isEmpty() ? (halfWidth ? track.title : track.halfWidthTitle) : chosen;
 }
 
+QString AlbumOf(const Disc& disc, bool halfWidth) {
+    return halfWidth && !disc.halfWidthAlbum.isEmpty() ? disc.halfWidthAlbum : disc.album;
+}
+
 QList<trackadd::NewTrack> TracksToAdd(const Disc& disc, Program program, const Filing& filing) {
     QList<trackadd::NewTrack> tracks;
     for (const Track& track : disc.tracks) {

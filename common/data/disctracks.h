@@ -65,8 +65,9 @@ struct Filing {
 };
 
 QList<trackadd::NewTrack> TracksToAdd(const Disc& disc, Program program, const Filing& filing);
-// The track's title in the form chosen, the other when that one is empty.
+// The track's title in the form chosen, the other when that one is empty; the disc's title too.
 QString TitleOf(const Track& track, bool halfWidth);
+QString AlbumOf(const Disc& disc, bool halfWidth);
 
 // Minutes and seconds, "3:45", as long as they run: "74:00".
 QString Duration(int seconds);

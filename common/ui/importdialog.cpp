@@ -220,6 +220,10 @@ void ImportDialog::Show(const disctracks::Read& read) {
 
 void ImportDialog::FillTitles() {
     const bool halfWidth = titleForm_->currentIndex() == 1;
+    // The disc's own title follows the form chosen, unless the user typed another.
+    if (program_ == Program::Caldrin && !disc_.album.isEmpty() &&
+        (filed_->text().isEmpty() || filed_->text() == disctracks::AlbumOf(disc_, !halfWidth)))
+        filed_->setText(disctracks::AlbumOf(disc_, halfWidth));
     {
         const QSignalBlocker quiet(grid_);
         for (int row = 0; row < grid_->rowCount(); ++row)
