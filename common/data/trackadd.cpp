@@ -1,7 +1,7 @@
 #include "trackadd.h"
 
-#include "recordset.h"
 #include "numbertext.h"
+#include "recordset.h"
 
 namespace trackadd {
 
@@ -27,9 +27,7 @@ QList<trackcsv::Problem> Check(Program program, const QList<NewTrack>& tracks) {
 
 QList<writehistory::RowChange> Add(Database& db, Program program, const QList<NewTrack>& tracks) {
     const QStringList columns = tracktable::UserColumns(program);
-    QStringList places;
-    for (qsizetype i = 0; i < columns.size(); ++i)
-        places << QStringLiteral("?");
+    const QStringList places(columns.size(), QStringLiteral("?"));
     const StatementHandle insert =
         db.Prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                        .arg(Identifier(tracktable::kTable),
@@ -43,17 +41,8 @@ QList<writehistory::RowChange> Add(Database& db, Program program, const QList<Ne
             for (int i = 0; i < columns.size(); ++i) {
                 const QString& value = track.values[i];
                 // The number itself, so the column sorts numerically whatever its declared type.
-                const QVariant stored =
-                    columns[i] == kNumber ? StoredNumber(*ParseNumber(value)) : QVariant(value);
-                const QByteArray text = value.toUtf8();
-                const int rc = stored.typeId() == QMetaType::LongLong
-                                   ? sqlite3_bind_int64(stmt, i + 1, stored.toLongLong())
-                               : stored.typeId() == QMetaType::Double
-                                   ? sqlite3_bind_double(stmt, i + 1, stored.toDouble())
-                                   : sqlite3_bind_text(stmt, i + 1, text.constData(),
-                                                       int(text.size()), SQLITE_TRANSIENT);
-                if (rc != SQLITE_OK)
-                    db.Fail(rc);
+                Bind(stmt, i + 1,
+                     columns[i] == kNumber ? StoredNumber(*ParseNumber(value)) : QVariant(value));
             }
             db.WriteOneRow(stmt);
             const qint64 id = sqlite3_last_insert_rowid(db.Handle());
