@@ -178,6 +178,12 @@ void ImportDialog::Show(const disctracks::Read& read) {
         filed_->setText(disc_.album);
     if (!disc_.artist.isEmpty())
         artist_->setText(disc_.artist);
+    // A MiniDisc recorded in LP2 or LP4 is measured in its own mode, on the disc length chosen.
+    const disctracks::Medium chosen = disctracks::Media().value(medium_->currentIndex());
+    for (int i = 0; i < medium_->count(); ++i)
+        if (disctracks::Media()[i].mode == disc_.encoding &&
+            disctracks::Media()[i].minutes == chosen.minutes)
+            medium_->setCurrentIndex(i);
     const bool bothForms = disc_.source == Source::MiniDisc && disc_.fullWidth;
     titleForm_->setEnabled(bothForms);
     {
@@ -212,10 +218,14 @@ void ImportDialog::Show(const disctracks::Read& read) {
         }
     }
     FillTitles();
-    if (!read.problems.isEmpty())
-        status_->setText(QStringLiteral("読み込めませんでした。%1 行目: %2")
-                             .arg(read.problems.first().line)
-                             .arg(read.problems.first().reason));
+    if (!read.problems.isEmpty()) {
+        // Line 0: the file as a whole could not be read.
+        const trackcsv::Problem& first = read.problems.first();
+        status_->setText(
+            QStringLiteral("読み込めませんでした。") +
+            (first.line > 0 ? QStringLiteral("%1 行目: ").arg(first.line) : QString()) +
+            first.reason);
+    }
 }
 
 void ImportDialog::FillTitles() {
