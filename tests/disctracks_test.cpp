@@ -89,7 +89,7 @@ TEST(DiscTracks, CueSheetsFromCuetoolsInShiftJis) {
     ASSERT_EQ(convert.exitCode(), 0) << convert.readAllStandardError().toStdString();
     QFile cue(folder.Path() + "/disc.cue");
     ASSERT_TRUE(cue.open(QIODevice::ReadOnly));
-    const QByteArray utf8 = cue.readAll();
+    QByteArray utf8 = cue.readAll();
     ASSERT_TRUE(utf8.contains("TRACK 02 AUDIO"));
     const Read read = ReadDisc(*shiftjis::Encode(QString::fromUtf8(utf8)));
     ASSERT_TRUE(read.problems.isEmpty());
@@ -99,6 +99,10 @@ TEST(DiscTracks, CueSheetsFromCuetoolsInShiftJis) {
     EXPECT_EQ(Titles(read.disc), (QStringList{"約束", "花火", "Sunrise"}));
     EXPECT_EQ(read.disc.tracks[1].artist, "ｷﾑﾗ Trio");
     EXPECT_EQ(Seconds(read.disc), (QList<int>{225, 195, -1}));
+    // A sheet libcue reads only in part is refused at the line it stopped at.
+    const Read broken = ReadDisc(utf8.replace("TRACK 02 AUDIO", "TRACK 02 AUDIO\nGARBLED \"x"));
+    ASSERT_EQ(broken.problems.size(), 1);
+    EXPECT_GT(broken.problems[0].line, 0);
 }
 
 // freedb entries continue a long value on lines of the same key, and give lengths as offsets.

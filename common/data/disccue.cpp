@@ -2,7 +2,9 @@
 
 #include <QRegularExpression>
 #include <cmath>
+#include <cstdio>
 #include <memory>
+#include <unistd.h>
 
 extern "C" {
 #include <libcue/libcue.h>
@@ -13,6 +15,29 @@ namespace disctracks {
 namespace {
 
 constexpr int kFrames = 75;
+
+// libcue tells what it cannot parse on standard error and returns what it could: the messages
+// are taken instead, so that a sheet read in part is refused, not taken for the whole disc.
+Cd* ParseCue(const QByteArray& utf8, QByteArray& complaints) {
+    std::fflush(stderr);
+    FILE* taken = std::tmpfile();
+    const int saved = taken ? dup(STDERR_FILENO) : -1;
+    if (saved >= 0)
+        dup2(fileno(taken), STDERR_FILENO);
+    Cd* cd = cue_parse_string(utf8.constData());
+    if (saved >= 0) {
+        std::fflush(stderr);
+        dup2(saved, STDERR_FILENO);
+        close(saved);
+        std::rewind(taken);
+        char buffer[512];
+        for (size_t read; (read = std::fread(buffer, 1, sizeof buffer, taken)) > 0;)
+            complaints.append(buffer, qsizetype(read));
+    }
+    if (taken)
+        std::fclose(taken);
+    return cd;
+}
 
 QString CdText(Cdtext* text, Pti what) {
     const char* value = text ? cdtext_get(what, text) : nullptr;
@@ -26,12 +51,16 @@ Read ReadCue(const QString& text) {
     Disc& disc = read.disc;
     disc.source = Source::Cue;
     const QByteArray utf8 = text.toUtf8();
-    const std::unique_ptr<Cd, decltype(&cd_delete)> cd(cue_parse_string(utf8.constData()),
-                                                       cd_delete);
-    if (!cd) {
+    QByteArray complaints;
+    const std::unique_ptr<Cd, decltype(&cd_delete)> cd(ParseCue(utf8, complaints), cd_delete);
+    if (!cd || !complaints.isEmpty()) {
+        // "9: syntax error": the line libcue stopped at.
+        static const QRegularExpression at(QStringLiteral("(\\d+): syntax error"));
+        const QRegularExpressionMatch match = at.match(QString::fromUtf8(complaints));
         read.problems << trackcsv::Problem{
-            1, QStringLiteral(
-                   "CUE シートとして読めません。FILE、TRACK、INDEX の行を確かめて下さい。")};
+            match.hasMatch() ? match.captured(1).toLongLong() : 0,
+            QStringLiteral("CUE シートとして読めない所があります。FILE、TRACK、INDEX の行を"
+                           "確かめて下さい。")};
         return read;
     }
     disc.album = CdText(cd_get_cdtext(cd.get()), PTI_TITLE);
