@@ -331,7 +331,8 @@ TEST_F(MklabelTest, FitSetsEveryTrackOfALongDiscWithinItsCase) {
                     // long for its sheet is headed on every page.
                     const QStringList cut = plain.keys().filter("…");
                     ASSERT_FALSE(cut.isEmpty());
-                    EXPECT_TRUE(cut[0].endsWith("…Anna") || plain.contains("Anna"))
+                    EXPECT_TRUE(cut[0].endsWith("…Anna") ||
+                                (cut[0].endsWith("…") && plain.contains("Anna")))
                         << cut[0].toStdString();
                     const double end = report::SheetTransform({})
                                            .map(QPointF((definition.margins.left +
