@@ -11,13 +11,12 @@ bool frmCaldrin::EntryChecksPass(bool albumFirst) {
                                                        : QStringList{artist, album});
 }
 
-bool frmCaldrin::WriteEntry(bool adding) {
-    return WriteRow(adding,
-                    {cmbartist[3]->Text(), cmbAlbum[3]->Text(), TrackNumber(), txtName->text()});
+QStringList frmCaldrin::EntryFieldTexts() const {
+    return {cmbartist[3]->Text(), cmbAlbum[3]->Text(), txtNo->text(), txtName->text()};
 }
 
 void frmCaldrin::cmdTuika_Click() {
-    if (!EntryChecksPass(false) || !WriteEntry(true))
+    if (!EntryChecksPass(false) || !WriteRow(true))
         return;
 
     FillList(caldrin::AllAlbums(), {cmbAlbum[1]});
@@ -45,7 +44,7 @@ void frmCaldrin::ShowAddedTrack() {
 }
 
 void frmCaldrin::cmdUpdate_Click() {
-    if (!EntryChecksPass(true) || !WriteEntry(false))
+    if (!EntryChecksPass(true) || !WriteRow(false))
         return;
     txtNo->setText(QString());
     txtName->setText(QString());

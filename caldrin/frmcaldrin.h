@@ -44,7 +44,7 @@ private:
 
     // Entry.
     bool EntryChecksPass(bool albumFirst);
-    bool WriteEntry(bool adding);
+    QStringList EntryFieldTexts() const override;
     void ShowAddedTrack();
     enum class EntryTexts { Keep, Clear };
     void RefillArtistTabFromEntry(EntryTexts entry);

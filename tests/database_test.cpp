@@ -226,9 +226,10 @@ TEST_F(DatabaseTest, AWriteThatDidNotHappenAsMeantIsReportedAndRolledBack) {
     for (const char* trigger :
          {"CREATE TRIGGER t BEFORE INSERT ON データレコード BEGIN SELECT RAISE(IGNORE); END",
           "CREATE TRIGGER t AFTER INSERT ON データレコード BEGIN "
-          "DELETE FROM データレコード WHERE ID <> NEW.ID; END"}) {
+          "DELETE FROM データレコード WHERE ID <> NEW.ID; END",
+          "CREATE TRIGGER t AFTER INSERT ON データレコード BEGIN "
+          "UPDATE データレコード SET 曲名 = 曲名 WHERE ID <> NEW.ID; END"}) {
         db->Execute(trigger);
-        db->BeginTrans();
         EXPECT_THROW(AddAlbumTrack(*db, "A", "B", 2, "new"), DbError) << trigger;
         db->Rollback();
         EXPECT_EQ(ColumnTexts(*db, "SELECT 曲名 FROM データレコード"), QStringList{"kept"});
@@ -237,6 +238,40 @@ TEST_F(DatabaseTest, AWriteThatDidNotHappenAsMeantIsReportedAndRolledBack) {
     // Nor can an ordinary statement rewrite the file's structure.
     db->Execute("PRAGMA writable_schema = ON");
     EXPECT_THROW(db->Execute("UPDATE sqlite_schema SET sql = sql"), DbError);
+    // Nor can a view's function reach outside the file, whatever the schema says.
+    EXPECT_EQ(ColumnTexts(*db, "PRAGMA trusted_schema"), QStringList{"0"});
+}
+
+// A conflict clause in the table's own schema would make room for a write by deleting other
+// tracks, or store a default in place of what was written; no change count tells of either.
+TEST_F(DatabaseTest, AConflictClauseOfTheSchemaNeverReplacesATrack) {
+    for (const char* columns :
+         {"ID INTEGER PRIMARY KEY, アーチスト名, アルバム名, 曲番, 曲名, "
+          "UNIQUE (曲名) ON CONFLICT REPLACE",
+          "ID INTEGER PRIMARY KEY ON CONFLICT REPLACE, アーチスト名, アルバム名, 曲番, "
+          "曲名 UNIQUE ON CONFLICT REPLACE",
+          "ID INTEGER PRIMARY KEY, アーチスト名, アルバム名, "
+          "曲番 NOT NULL ON CONFLICT REPLACE DEFAULT 0, 曲名"}) {
+        SCOPED_TRACE(columns);
+        CatalogueFolder sent;
+        auto made = Database::CreateDatabase(sent.File());
+        made->Execute(QStringLiteral("CREATE TABLE データレコード (%1)").arg(columns));
+        made->Execute("INSERT INTO データレコード VALUES (1, 'A', 'B', 1, 'one'), "
+                      "(2, 'A', 'B', 2, 'two')");
+        auto catalogue = tracktable::OpenCatalogue(sent.File(), Program::Caldrin);
+        EXPECT_THROW(AddAlbumTrack(*catalogue, "A", "B", QVariant(), "one"), DbError);
+        catalogue->Rollback();
+        auto rs = catalogue->OpenRecordset(statements::Table(), dbOpenDynaset);
+        rs->FindFirst(statements::IdCriterion("2"));
+        catalogue->BeginTrans();
+        rs->Edit();
+        rs->Fields("曲名") = "one";
+        rs->Fields("曲番") = QVariant();
+        EXPECT_THROW(rs->Update(), DbError);
+        catalogue->Rollback();
+        EXPECT_EQ(ColumnTexts(*catalogue, "SELECT ID || 曲番 || 曲名 FROM データレコード"),
+                  QStringList({"11one", "22two"}));
+    }
 }
 
 TEST_F(DatabaseTest, AStatementThatRunsOnIsInterruptedWithAMessage) {

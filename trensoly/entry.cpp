@@ -10,9 +10,12 @@ bool frmTrensoly::EntryChecksPass() {
                                             {disc, artist});
 }
 
+QStringList frmTrensoly::EntryFieldTexts() const {
+    return {cmbMD[1]->Text(), txtNo->text(), txtName->text(), cmbArtist[1]->Text()};
+}
+
 bool frmTrensoly::WriteEntry(bool adding) {
-    if (!EntryChecksPass() ||
-        !WriteRow(adding, {cmbMD[1]->Text(), TrackNumber(), txtName->text(), cmbArtist[1]->Text()}))
+    if (!EntryChecksPass() || !WriteRow(adding))
         return false;
     RefillDiscs();
     RefillArtists();

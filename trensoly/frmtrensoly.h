@@ -50,6 +50,7 @@ private:
 
     bool EntryChecksPass();
     bool WriteEntry(bool adding);
+    QStringList EntryFieldTexts() const override;
     void LoadRowForCorrection(const DataGrid& grid) override;
     void ClearPairUnlessGridHasRow(const DataGrid& grid, ComboBox& entry, ComboBox& browsing);
     void RefreshAfterUndo() override;

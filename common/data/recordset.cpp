@@ -333,8 +333,8 @@ void Dynaset::Insert() {
         }
     }
     const QString sql =
-        names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(Identifier(table_))
-                        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        names.isEmpty() ? QStringLiteral("INSERT OR ABORT INTO %1 DEFAULT VALUES").arg(Identifier(table_))
+                        : QStringLiteral("INSERT OR ABORT INTO %1 (%2) VALUES (%3)")
                               .arg(Identifier(table_), names.join(QLatin1Char(',')),
                                    marks.join(QLatin1Char(',')));
     StatementHandle stmt = db_.Prepare(sql);
@@ -354,7 +354,7 @@ void Dynaset::Rewrite() {
     }
     if (sets.isEmpty())
         return;
-    StatementHandle stmt = db_.Prepare(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+    StatementHandle stmt = db_.Prepare(QStringLiteral("UPDATE OR ABORT %1 SET %2 WHERE %3 = ?")
                                            .arg(Identifier(table_), sets.join(QLatin1Char(',')),
                                                 Identifier(columns_[keyColumn_])));
     for (int i = 0; i < values.size(); ++i)

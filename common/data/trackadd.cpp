@@ -29,7 +29,7 @@ QList<writehistory::RowChange> Add(Database& db, Program program, const QList<Ne
     const QStringList columns = tracktable::UserColumns(program);
     const QStringList places(columns.size(), QStringLiteral("?"));
     const StatementHandle insert =
-        db.Prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        db.Prepare(QStringLiteral("INSERT OR ABORT INTO %1 (%2) VALUES (%3)")
                        .arg(Identifier(tracktable::kTable),
                             Identifiers(columns).join(QLatin1Char(',')), places.join(',')));
     QList<writehistory::RowChange> rows;

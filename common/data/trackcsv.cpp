@@ -129,7 +129,7 @@ private:
         QStringList rows;
         for (size_t i = 0; i < tracks; ++i)
             rows << QStringLiteral("(?, ?, ?, ?)");
-        return db_.Prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+        return db_.Prepare(QStringLiteral("INSERT OR ABORT INTO %1 (%2) VALUES %3")
                                .arg(Identifier(tracktable::kTable), QuotedColumns(program),
                                     rows.join(QStringLiteral(", "))));
     }

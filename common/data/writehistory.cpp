@@ -57,10 +57,10 @@ void Write(Database& db, const QStringList& columns, qint64 id, bool exists,
     if (values.isEmpty())
         sql = QStringLiteral("DELETE FROM %1 WHERE ID = ?").arg(table);
     else if (exists)
-        sql = QStringLiteral("UPDATE %1 SET %2 = ? WHERE ID = ?")
+        sql = QStringLiteral("UPDATE OR ABORT %1 SET %2 = ? WHERE ID = ?")
                   .arg(table, names.join(QStringLiteral(" = ?, ")));
     else
-        sql = QStringLiteral("INSERT INTO %1 (%2, ID) VALUES (%3?)")
+        sql = QStringLiteral("INSERT OR ABORT INTO %1 (%2, ID) VALUES (%3?)")
                   .arg(table, names.join(QLatin1Char(',')),
                        QStringLiteral("?,").repeated(columns.size()));
     StatementHandle stmt = db.Prepare(sql);

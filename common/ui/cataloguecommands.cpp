@@ -97,6 +97,8 @@ void CatalogueWindow::CorrectCurrentRow(const DataGrid& grid) {
         return;
     LoadRowForCorrection(grid);
     EditRowId = grid.Columns(0).Value().toLongLong();
+    loaded_ = {writehistory::StoredValues(*dbTrack, tracktable::UserColumns(program_), EditRowId),
+               EntryFieldTexts()};
     SSTab1->SetTab(3);
     cmdTuika->setEnabled(false);
     chkRenzoku->setEnabled(false);
@@ -154,7 +156,7 @@ bool CatalogueWindow::EntryChecksPass(const QStringList& filled, const QStringLi
     return true;
 }
 
-bool CatalogueWindow::WriteRow(bool adding, const QList<QVariant>& values) {
+bool CatalogueWindow::WriteRow(bool adding) {
     rsTrack = dbTrack->OpenRecordset(statements::Table(), dbOpenDynaset);
     if (!adding) {
         rsTrack->FindFirst(statements::IdCriterion(QString::number(EditRowId)));
@@ -165,30 +167,48 @@ bool CatalogueWindow::WriteRow(bool adding, const QList<QVariant>& values) {
         }
     }
     const QStringList columns = tracktable::UserColumns(program_);
+    const QStringList texts = EntryFieldTexts();
     dbTrack->BeginTrans();
-    const QList<QVariant> before =
-        adding ? QList<QVariant>() : writehistory::StoredValues(*dbTrack, columns, EditRowId);
+    if (!adding && !CorrectedRowStillAsLoaded()) {
+        dbTrack->Rollback();
+        rsTrack->Close();
+        return Refused(QStringLiteral("この曲は、修正のために読み込んだ後でほかの画面で変更されて"
+                                      "います。変更は保存されませんでした。入力した内容はそのまま"
+                                      "残っています。"));
+    }
+    const QList<QVariant> before = adding ? QList<QVariant>() : loaded_.stored;
     if (adding)
         rsTrack->AddNew();
     else
         rsTrack->Edit();
-    for (int i = 0; i < columns.size(); ++i)
-        rsTrack->Fields(columns[i]) = values[i];
+    for (int i = 0; i < columns.size(); ++i) {
+        // A value the user left as it was shown keeps what is stored, type and digits included:
+        // a number held as text is not rounded through a double.
+        if (!adding && texts[i] == loaded_.shown[i])
+            continue;
+        // The number itself, so the column sorts numerically whatever type it was declared with.
+        rsTrack->Fields(columns[i]) = columns[i] == QStringLiteral("曲番")
+                                          ? StoredNumber(*ParseNumber(texts[i]))
+                                          : QVariant(texts[i]);
+    }
     rsTrack->Update();
     const qint64 id = adding ? sqlite3_last_insert_rowid(dbTrack->Handle()) : EditRowId;
     // As stored, for undo to tell whether anyone has changed the row since.
     const QList<QVariant> after = writehistory::StoredValues(*dbTrack, columns, id);
     dbTrack->CommitTrans();
     rsTrack->Close();
-    fullLists_->Written(columns, before, values);
+    fullLists_->Written(columns, before, after);
     TellFind(id, after);
-    RecordWrite(adding ? QStringLiteral("追加") : QStringLiteral("修正"), {id, before, after});
+    // A correction that changed nothing leaves nothing to take back.
+    if (before != after)
+        RecordWrite(adding ? QStringLiteral("追加") : QStringLiteral("修正"), {id, before, after});
     return true;
 }
 
-QVariant CatalogueWindow::TrackNumber() const {
-    // The number itself, so the column sorts numerically whatever type it was declared with.
-    return *ParseNumber(txtNo->text());
+// Undo refuses to write over another copy's change; so does a correction.
+bool CatalogueWindow::CorrectedRowStillAsLoaded() {
+    return writehistory::StoredValues(*dbTrack, tracktable::UserColumns(program_), EditRowId) ==
+           loaded_.stored;
 }
 
 void CatalogueWindow::PrepareNextTrack() {

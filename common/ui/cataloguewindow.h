@@ -208,11 +208,12 @@ protected:
 
     // Entry: the checks both programs make, the names that reach statements in the order given.
     bool EntryChecksPass(const QStringList& filled, const QStringList& spliced);
-    // Adds a row, or rewrites the row being corrected; the values go to the columns in the
-    // table's order. False, with the user told, when the row being corrected is gone.
-    bool WriteRow(bool adding, const QList<QVariant>& values);
-    // The track number typed, once the checks have passed.
-    QVariant TrackNumber() const;
+    // The entry fields' texts, in the table's column order.
+    virtual QStringList EntryFieldTexts() const = 0;
+    // Adds a row of the entry fields, or rewrites the row being corrected with the fields the
+    // user changed. False, with the user told, when the row is gone or another copy changed it
+    // since it was loaded.
+    bool WriteRow(bool adding);
     // Continuous add: the number one higher, the title empty and ready to be typed.
     void PrepareNextTrack();
     void SetAddMode();
@@ -234,6 +235,7 @@ private:
     void Form_Unload();
     void CloseCatalogue();
     void CorrectCurrentRow(const DataGrid& grid);
+    bool CorrectedRowStillAsLoaded();
     void CreateControls();
     void ConnectToolShortcuts();
     void TakeStep(writehistory::Direction direction);
@@ -252,5 +254,10 @@ private:
     QPointer<ImportDialog> import_;
     std::thread backup_;
     writehistory::History history_;
+    // The row loaded for correction, as stored and as the entry fields showed it.
+    struct LoadedRow {
+        QList<QVariant> stored;
+        QStringList shown;
+    } loaded_;
     QString programTitle_;
 };
