@@ -150,6 +150,24 @@ TEST_F(CaldrinGridCommands, ARowDeletedByAnotherCopyIsNeitherChangedNorDeleted) 
     EXPECT_EQ(Items("cmbAlbum(3)"), QStringList({"Blue Harbor", "夏の午後"}));
 }
 
+// Another copy corrected the same track after this one loaded it: saving would write over that
+// change unseen.
+TEST_F(CaldrinGridCommands, ACorrectionNeverWritesOverAnotherCopysChange) {
+    PickOnTab(1, "cmbAlbum(1)", "夏の午後");
+    Click(window->cmdEdit1);
+    folder.Open()->Execute("UPDATE データレコード SET 曲名 = 'theirs' WHERE 曲名 = '約束'");
+    Retype(*window->txtName, "mine");
+    Click(window->cmdUpdate);
+    const auto boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_EQ(boxes[0].title, "確認");
+    EXPECT_TRUE(boxes[0].prompt.contains("ほかの画面で変更されています")) << boxes[0].prompt.toStdString();
+    EXPECT_EQ(StoredTitles(), QStringList({"花火", "theirs", "ﾒﾛﾃﾞｨｰ", "Sunrise", "Rain"}));
+    EXPECT_EQ(window->SSTab1->Tab(), 3);
+    EXPECT_EQ(window->txtName->text(), "mine");
+    EXPECT_TRUE(sqlite3_get_autocommit(window->dbTrack->Handle())) << "transaction left open";
+}
+
 TEST_F(CaldrinGridCommands, RowsWithLargeKeysAreCorrectedLikeAnyOther) {
     auto db = folder.Open();
     db->Execute("UPDATE sqlite_sequence SET seq = 40000 WHERE name = 'データレコード'");

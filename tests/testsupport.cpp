@@ -49,6 +49,13 @@ qint64 AddAlbumTrack(Database& db, const QString& artist, const QString& album,
     return sqlite3_last_insert_rowid(db.Handle());
 }
 
+void Shell(const QString& file, const QString& sql) {
+    QProcess shell;
+    shell.start("sqlite3", {file, sql});
+    ASSERT_TRUE(shell.waitForFinished(10000));
+    ASSERT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+}
+
 QByteArray TitleFile(const QStringList& values) {
     QByteArray bytes;
     for (const QString& value : values)

@@ -36,6 +36,10 @@ private:
 qint64 AddAlbumTrack(Database& db, const QString& artist, const QString& album,
                      const QVariant& number, const QString& title);
 
+// Runs SQL through the sqlite3 shell, as other people make and change catalogues: untyped
+// columns, no NOCASE, whatever journal they choose.
+void Shell(const QString& file, const QString& sql);
+
 // Every value of one column of a query, as text.
 QStringList ColumnTexts(Database& db, const QString& sql);
 

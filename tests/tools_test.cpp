@@ -125,14 +125,6 @@ TEST(ToolsTest, CsvGoesOutToStandardOutputOrAFileAndABadFileChangesNothing) {
               QStringList({"bad.csv", "copy.mdb", "demo.mdb", "sjis.csv"}));
 }
 
-// A catalogue as the sqlite3 shell makes it: untyped columns, no NOCASE, the WAL journal.
-static void Shell(const QString& file, const QString& sql) {
-    QProcess shell;
-    shell.start("sqlite3", {file, sql});
-    ASSERT_TRUE(shell.waitForFinished(10000));
-    ASSERT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
-}
-
 TEST(ToolsTest, ACatalogueWithTriggersIsRefusedUntouchedAndEveryValueGoesBothWays) {
     const CatalogueFolder folder;
     const QDir dir(folder.Path());

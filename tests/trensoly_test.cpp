@@ -150,6 +150,23 @@ TEST_F(Trensoly, ChangesReturnToTheTabTheRowCameFromWithTheFieldsKept) {
     EXPECT_EQ(Prompts(), QStringList({"全て入力して下さい。"}));
 }
 
+// What the user did not touch keeps its stored value and type: a number held as text is not
+// rounded through a double, nor a name stored as a number turned into text.
+TEST_F(Trensoly, ACorrectionRewritesOnlyTheFieldsTheUserChanged) {
+    Shell(folder.File(), "PRAGMA journal_mode = WAL; CREATE TABLE データレコード (ID INTEGER "
+                         "PRIMARY KEY, MD番号, 曲番 TEXT, 曲名, アーチスト名); INSERT INTO "
+                         "データレコード VALUES (1, '7', '123456789012345678901234567890', 5, 'Ann')");
+    Start();
+    PickOnTab(1, "cmbMD(2)", "7");
+    Click(window->cmdEdit1);
+    Retype(List("cmbArtist(1)"), "Bo");
+    Click(window->cmdUpdate);
+    EXPECT_EQ(Prompts(), QStringList());
+    EXPECT_EQ(ColumnTexts(*folder.Open(), "SELECT quote(MD番号) || '/' || quote(曲番) || '/' || "
+                                          "quote(曲名) || '/' || アーチスト名 FROM データレコード"),
+              QStringList{"'7'/'123456789012345678901234567890'/5/Bo"});
+}
+
 TEST_F(Trensoly, DeletesRefreshTheirOwnSide) {
     MakeCatalogue();
     Start();

@@ -26,6 +26,45 @@ protected:
     }
 };
 
+// A schema someone else wrote may tell SQLite to delete the old track that stands in a new one's
+// way; neither an add, a correction nor an undo may take one away.
+TEST_F(Undo, ASchemaThatReplacesOnConflictLosesNoTrack) {
+    Shell(folder.File(), "CREATE TABLE データレコード (ID INTEGER PRIMARY KEY, アーチスト名, "
+                         "アルバム名, 曲番, 曲名, UNIQUE (曲名) ON CONFLICT REPLACE);"
+                         "INSERT INTO データレコード VALUES (1, 'Anna', 'Blue Harbor', 1, 'Rain'),"
+                         "(2, 'Anna', 'Blue Harbor', 2, 'Tide')");
+    Start();
+    const QString both = "Anna/Blue Harbor/1/Rain Anna/Blue Harbor/2/Tide";
+    const auto stored = [&] { return StoredRow(1) + " " + StoredRow(2); };
+    const auto refusedOnce = [&] {
+        const auto boxes = MessageBox::TakeShown();
+        return boxes.size() == 1 && boxes[0].prompt.contains("制約");
+    };
+    Add("Rain");
+    EXPECT_TRUE(refusedOnce());
+    EXPECT_EQ(stored(), both);
+    EXPECT_EQ(ColumnTexts(*folder.Open(), "SELECT count(*) FROM データレコード"), QStringList{"2"});
+
+    PickOnTab(1, "cmbAlbum(1)", "Blue Harbor");
+    window->DBGrid1->setCurrentIndex(window->DBGrid1->model()->index(1, 0));
+    Click(window->cmdEdit1);
+    Retype(*window->txtName, "Rain");
+    Click(window->cmdUpdate);
+    EXPECT_TRUE(refusedOnce());
+    EXPECT_EQ(stored(), both);
+
+    // Taken out here, then a track of the same title added by another copy.
+    PickOnTab(1, "cmbAlbum(1)", "Blue Harbor");
+    MessageBox::SetNextAnswer(vbYes);
+    Click(window->cmdDel1);
+    MessageBox::TakeShown();
+    Shell(folder.File(), "INSERT INTO データレコード VALUES (3, 'Cy', 'Sea', 1, 'Rain')");
+    Press(Qt::CTRL | Qt::Key_Z);
+    EXPECT_TRUE(refusedOnce());
+    EXPECT_EQ(StoredRow(3), "Cy/Sea/1/Rain");
+    EXPECT_EQ(StoredRow(1), "");
+}
+
 TEST_F(Undo, EachKindOfWriteGoesBackAndComesAgain) {
     MakeCatalogue();
     Start();
