@@ -161,7 +161,8 @@ TEST_F(CaldrinGridCommands, ACorrectionNeverWritesOverAnotherCopysChange) {
     const auto boxes = Boxes();
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_EQ(boxes[0].title, "確認");
-    EXPECT_TRUE(boxes[0].prompt.contains("ほかの画面で変更されています")) << boxes[0].prompt.toStdString();
+    EXPECT_TRUE(boxes[0].prompt.contains("ほかの画面で変更されています"))
+        << boxes[0].prompt.toStdString();
     EXPECT_EQ(StoredTitles(), QStringList({"花火", "theirs", "ﾒﾛﾃﾞｨｰ", "Sunrise", "Rain"}));
     EXPECT_EQ(window->SSTab1->Tab(), 3);
     EXPECT_EQ(window->txtName->text(), "mine");

@@ -169,6 +169,44 @@ TEST_F(CaldrinStartup, TheCatalogueIsBackedUpAfterStartUpAndAFailureIsToldOnce) 
     EXPECT_TRUE(MessageBox::TakeShown().isEmpty());
 }
 
+// Every start moves the catalogue into the log and every close back, rewriting its header and
+// its time; the backups kept must still be of distinct states, however the window was closed.
+TEST_F(CaldrinStartup, AStartAfterNoChangeAddsNoBackup) {
+    MakeCatalogue();
+    const auto backups = [&] { return QDir(folder.Path() + "/backup").entryList(QDir::Files); };
+    const auto session = [&](bool closeBox) {
+        Start();
+        window->StartBackup();
+        if (closeBox)
+            window->close();
+        else
+            window->cmdClose->click();
+        ASSERT_TRUE(window->Ended());
+    };
+    for (const char* journal : {"DELETE", "WAL"}) {
+        SCOPED_TRACE(journal);
+        folder.Open()->Execute(QStringLiteral("PRAGMA journal_mode = %1").arg(journal));
+        for (const bool closeBox : {false, true, false})
+            session(closeBox);
+        EXPECT_EQ(backups().size(), 1);
+    }
+    // A change between two starts is backed up, whoever made it; the window's own too.
+    AddAlbumTrack(*folder.Open(), "Anna", "Blue Harbor", 4, "Tide");
+    session(true);
+    EXPECT_EQ(backups().size(), 2);
+    Start();
+    TypeEntry("Anna", "Blue Harbor", "5", "Dune");
+    Click(window->cmdTuika);
+    window->close();
+    session(false);
+    QStringList held;
+    for (const QString& name : backups())
+        held += ColumnTexts(*Database::OpenDatabase(folder.Path() + "/backup/" + name),
+                            "SELECT group_concat(曲名) FROM データレコード WHERE 曲番 > 3");
+    held.sort();
+    EXPECT_EQ(held, QStringList({"", "Tide", "Tide,Dune"}));
+}
+
 TEST_F(CaldrinStartup, AnEmptyCatalogueStarts) {
     folder.CreateEmpty();
     ASSERT_TRUE(Load());

@@ -153,9 +153,10 @@ TEST_F(Trensoly, ChangesReturnToTheTabTheRowCameFromWithTheFieldsKept) {
 // What the user did not touch keeps its stored value and type: a number held as text is not
 // rounded through a double, nor a name stored as a number turned into text.
 TEST_F(Trensoly, ACorrectionRewritesOnlyTheFieldsTheUserChanged) {
-    Shell(folder.File(), "PRAGMA journal_mode = WAL; CREATE TABLE データレコード (ID INTEGER "
-                         "PRIMARY KEY, MD番号, 曲番 TEXT, 曲名, アーチスト名); INSERT INTO "
-                         "データレコード VALUES (1, '7', '123456789012345678901234567890', 5, 'Ann')");
+    Shell(folder.File(),
+          "PRAGMA journal_mode = WAL; CREATE TABLE データレコード (ID INTEGER "
+          "PRIMARY KEY, MD番号, 曲番 TEXT, 曲名, アーチスト名); INSERT INTO "
+          "データレコード VALUES (1, '7', '123456789012345678901234567890', 5, 'Ann')");
     Start();
     PickOnTab(1, "cmbMD(2)", "7");
     Click(window->cmdEdit1);

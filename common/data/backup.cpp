@@ -81,6 +81,61 @@ std::optional<Version> VersionOf(const QString& path) {
     return version;
 }
 
+bool SameFileState(const struct stat& a, const struct stat& b) {
+    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+           a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// Whether a file beside the catalogue holds what the catalogue itself does not show: commits in
+// the log, or the pages of a write cut short in the rollback journal.
+bool HasContent(const QString& path) {
+    struct stat status;
+    return ::stat(Encoded(path).constData(), &status) == 0 && status.st_size > 0;
+}
+
+// Header fields that every move between the rollback journal and the log rewrites, and that a
+// backup sets for itself: the format bytes, the change counter and the two that go with it, and
+// the schema's counter, which SQLite's copy counts up so that no reader of it keeps an old schema.
+bool RewrittenByJournalMoves(qint64 offset) {
+    constexpr int kSchemaCounter = 40;
+    return offset == 18 || offset == 19 || (offset >= kChangeCounter && offset < 28) ||
+           (offset >= kSchemaCounter && offset < kSchemaCounter + 4) ||
+           (offset >= kVersionValidFor && offset < kHeaderBytes);
+}
+
+// Each start moves the catalogue into the log's journal and each close back, and each move
+// rewrites the header and the file's time without changing a track: a catalogue whose pages are
+// those of the newest backup, header fields of the moves aside, is in the state backed up
+// already. Compared with nothing else writing: a commit meanwhile, in either journal, shows in
+// the file's time or in its log, and makes the catalogue count as changed.
+bool SameStateAs(const QString& catalogue, const QString& newest) {
+    const QStringList beside = {catalogue + QStringLiteral("-wal"),
+                                catalogue + QStringLiteral("-journal")};
+    struct stat before, copied;
+    if (std::any_of(beside.begin(), beside.end(), HasContent) ||
+        ::stat(Encoded(catalogue).constData(), &before) != 0 ||
+        ::stat(Encoded(newest).constData(), &copied) != 0 || before.st_size != copied.st_size)
+        return false;
+    const StoredFile source(catalogue), backup(newest);
+    constexpr qint64 kChunk = 1 << 20;
+    QByteArray a(kChunk, '\0'), b(kChunk, '\0');
+    for (qint64 offset = 0; offset < before.st_size; offset += kChunk) {
+        if (!source.Read(offset, a) || !backup.Read(offset, b))
+            return false;
+        if (offset == 0) {
+            for (qint64 i = 0; i < kHeaderBytes; ++i) {
+                if (RewrittenByJournalMoves(i))
+                    a[i] = b[i];
+            }
+        }
+        if (a != b)
+            return false;
+    }
+    struct stat after;
+    return ::stat(Encoded(catalogue).constData(), &after) == 0 && SameFileState(before, after) &&
+           std::none_of(beside.begin(), beside.end(), HasContent);
+}
+
 struct BackupFinisher {
     void operator()(sqlite3_backup* copy) const { sqlite3_backup_finish(copy); }
 };
@@ -198,8 +253,11 @@ void BackUp(const QString& catalogue, const QDateTime& now) {
     folder.Make();
     folder.RemoveLeftovers();
     const QList<Name> before = folder.Backups();
-    if (!before.isEmpty() && VersionOf(folder.FilePath(before.last().file)) == version)
-        return;
+    if (!before.isEmpty()) {
+        const QString newest = folder.FilePath(before.last().file);
+        if (VersionOf(newest) == version || SameStateAs(catalogue, newest))
+            return;
+    }
 
     Temporary temp(folder);
     CopyInto(catalogue, temp, folder);

@@ -107,41 +107,48 @@ QString CannotOpen(const QString& path, const QString& reason) {
     return QStringLiteral("データベース %1 を開くことができません。\n%2").arg(path, reason);
 }
 
-namespace {
-
-struct VfsFileCloser {
-    void operator()(sqlite3_file* file) const {
-        // SQLite sets the methods only when the file was opened.
-        if (file->pMethods)
-            file->pMethods->xClose(file);
-        sqlite3_free(file);
-    }
-};
-
-} // namespace
-
-QByteArray ReadFileStart(const QString& path, int bytes) {
-    QByteArray start(bytes, '\0');
+StoredFile::StoredFile(const QString& path) {
     sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
     if (!vfs)
-        return start;
+        return;
     // The file layer expects a full path followed by an empty parameter list.
     QByteArray name(vfs->mxPathname + 2, '\0');
     if (vfs->xFullPathname(vfs, QFile::encodeName(path).constData(), vfs->mxPathname + 1,
                            name.data()) != SQLITE_OK)
-        return start;
-    std::unique_ptr<sqlite3_file, VfsFileCloser> file(
-        static_cast<sqlite3_file*>(sqlite3_malloc(vfs->szOsFile)));
+        return;
+    auto* file = static_cast<sqlite3_file*>(sqlite3_malloc(vfs->szOsFile));
     if (!file)
-        return start;
+        return;
     file->pMethods = nullptr;
     int flags = 0;
-    if (vfs->xOpen(vfs, name.constData(), file.get(), SQLITE_OPEN_READONLY | SQLITE_OPEN_MAIN_DB,
-                   &flags) != SQLITE_OK)
-        return start;
+    // SQLite sets the methods only when the file was opened.
+    if (vfs->xOpen(vfs, name.constData(), file, SQLITE_OPEN_READONLY | SQLITE_OPEN_MAIN_DB,
+                   &flags) != SQLITE_OK ||
+        !file->pMethods) {
+        sqlite3_free(file);
+        return;
+    }
+    file_ = file;
+}
+
+StoredFile::~StoredFile() {
+    if (file_) {
+        file_->pMethods->xClose(file_);
+        sqlite3_free(file_);
+    }
+}
+
+bool StoredFile::Read(qint64 offset, QByteArray& bytes) const {
+    if (!file_)
+        return false;
     // A short read has filled the rest with zeros already; any other failure leaves garbage.
-    const int rc = file->pMethods->xRead(file.get(), start.data(), bytes, 0);
-    if (rc != SQLITE_OK && rc != SQLITE_IOERR_SHORT_READ)
+    const int rc = file_->pMethods->xRead(file_, bytes.data(), int(bytes.size()), offset);
+    return rc == SQLITE_OK || rc == SQLITE_IOERR_SHORT_READ;
+}
+
+QByteArray ReadFileStart(const QString& path, int bytes) {
+    QByteArray start(bytes, '\0');
+    if (!StoredFile(path).Read(0, start))
         start.fill('\0');
     return start;
 }

@@ -94,9 +94,25 @@ QString DescribeSqliteError(int code, const QString& detail);
 // The message for a catalogue that cannot be opened, naming the file.
 QString CannotOpen(const QString& path, const QString& reason);
 
-// The first bytes of a file, zeros past its end or when it cannot be read. Read through SQLite's
-// own file layer: closing a descriptor of our own would drop every lock this process holds on the
-// file, those of a connection working on it in another thread included.
+// A file read through SQLite's own file layer: closing a descriptor of our own would drop every
+// lock this process holds on the file, those of a connection working on it in another thread
+// included.
+class StoredFile {
+public:
+    explicit StoredFile(const QString& path);
+    ~StoredFile();
+    StoredFile(const StoredFile&) = delete;
+    StoredFile& operator=(const StoredFile&) = delete;
+
+    bool IsOpen() const { return file_ != nullptr; }
+    // The bytes at the offset, zeros past the file's end; false when they cannot be read.
+    bool Read(qint64 offset, QByteArray& bytes) const;
+
+private:
+    struct sqlite3_file* file_ = nullptr;
+};
+
+// The first bytes of a file, zeros past its end or when it cannot be read.
 QByteArray ReadFileStart(const QString& path, int bytes);
 
 // The Microsoft Access formats the catalogues of the programs' ancestors were kept in, which
