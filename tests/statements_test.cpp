@@ -71,7 +71,9 @@ TEST(NumberText, WritesNumbersAsAPersonWould) {
     EXPECT_EQ(NumberToText(8), "8");
     EXPECT_EQ(NumberToText(*ParseNumber("007") + 1), "8");
     EXPECT_EQ(NumberToText(2.5 + 1), "3.5");
-    EXPECT_EQ(NumberToText(0.1 + 0.2), "0.3");
+    // What is stored, never a rounding of it that reads back as another number.
+    EXPECT_EQ(NumberToText(0.1 + 0.2), "0.30000000000000004");
+    EXPECT_EQ(NumberToText(0.3), "0.3");
     EXPECT_EQ(NumberToText(-2), "-2");
     EXPECT_EQ(NumberToText(1e20), "1E+20");
     EXPECT_EQ(ValueToText(QVariant()), "");

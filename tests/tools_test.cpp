@@ -182,6 +182,33 @@ TEST(ToolsTest, ImportdiscAddsEveryTrackOfADiscOrListsEveryBadOne) {
               QStringList({"12/integer/Low/Anna", "12/integer/High/Anna"}));
 }
 
+// Track numbers no double holds exactly, through CSV and through a workbook.
+TEST(ToolsTest, EveryNumberGoesOutAndComesBackExactly) {
+    const CatalogueFolder folder;
+    const QDir dir(folder.Path());
+    Shell(dir.filePath("sent.mdb"),
+          "CREATE TABLE データレコード (ID INTEGER PRIMARY KEY, アーチスト名, アルバム名, 曲番, "
+          "曲名);"
+          "INSERT INTO データレコード (アーチスト名, アルバム名, 曲番, 曲名) VALUES "
+          "('A', 'B', 9007199254740993, 'a'), ('A', 'B', 0.30000000000000004, 'b'), "
+          "('A', 'B', -9223372036854775808, 'c'), ('A', 'B', 1.2345678901234567e-300, 'd')");
+    const auto numbers = [&](const QString& name) {
+        return ColumnTexts(*Database::OpenDatabase(dir.filePath(name)),
+                           "SELECT quote(曲番) FROM データレコード ORDER BY ID");
+    };
+    const QString sent = RunTool("exportcsv", {"caldrin", "sent.mdb"}, dir.path()).output;
+    EXPECT_TRUE(sent.contains(",0.30000000000000004,")) << sent.toStdString();
+    for (const QString out : {"out.csv", "out.xlsx"}) {
+        SCOPED_TRACE(out.toStdString());
+        ASSERT_EQ(RunTool("exportcsv", {"caldrin", "sent.mdb", out}, dir.path()).code, 0);
+        const QString back = "back-" + out + ".mdb";
+        EXPECT_EQ(RunTool("mkcatalogue", {"caldrin", back, "--import", out}, dir.path()).output,
+                  "4 曲を追加しました。\n");
+        EXPECT_EQ(numbers(back), numbers("sent.mdb"));
+        EXPECT_EQ(RunTool("exportcsv", {"caldrin", back}, dir.path()).output, sent);
+    }
+}
+
 // LibreOffice opens the workbook and saves it again, as a user with a spreadsheet does.
 static void SaveAgainInLibreOffice(const QDir& dir, const QString& name) {
     QProcess office;

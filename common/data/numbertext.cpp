@@ -2,6 +2,7 @@
 
 #include "columnname.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
@@ -36,10 +37,28 @@ std::optional<double> ParseNumber(const QString& text) {
     return value;
 }
 
+std::optional<QVariant> ParseStoredNumber(const QString& text) {
+    const std::optional<double> number = ParseNumber(text);
+    if (!number)
+        return std::nullopt;
+    // Below 2^53 a double holds every whole number exactly; past it, only the text has them all.
+    constexpr double kExactWholes = 9007199254740992.0;
+    if (std::fabs(*number) < kExactWholes)
+        return StoredNumber(*number);
+    static const QRegularExpression whole(QStringLiteral(R"(^[ \t]*[+-]?[0-9]+[ \t]*$)"));
+    if (const QString folded = HalfWidth(text); whole.match(folded).hasMatch()) {
+        bool fits = false;
+        const qint64 exact = folded.trimmed().toLongLong(&fits);
+        if (fits)
+            return QVariant(exact);
+    }
+    return StoredNumber(*number);
+}
+
 QString NumberToText(double value) {
     if (value == std::trunc(value) && std::fabs(value) < kLargestPlainWhole)
         return QString::number(qint64(value));
-    return QString::number(value, 'g', 15).toUpper();
+    return QString::number(value, 'g', QLocale::FloatingPointShortest).toUpper();
 }
 
 QVariant StoredNumber(double value) {

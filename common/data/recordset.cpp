@@ -277,19 +277,20 @@ QVariant Dynaset::Converted(int column, const QVariant& value) const {
         throw DbError(QStringLiteral("列「%1」は書き込めません。").arg(columns_[column]));
     if (value.isNull())
         return QVariant();
+    // Whole numbers stay whole and exact, past 2^53 too.
+    if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
+        return QVariant(value.toLongLong());
     // A column declared without a numeric type keeps what it is given: numbers stay numbers.
     if (!numeric_[size_t(column)])
         return IsNumberValue(value) ? StoredNumber(value.toDouble()) : QVariant(value.toString());
-    bool isNumber = false;
-    double number = value.toDouble(&isNumber);
-    if (value.typeId() == QMetaType::QString) {
-        const auto parsed = ParseNumber(value.toString());
-        isNumber = parsed.has_value();
-        number = parsed.value_or(0);
-    }
-    if (!isNumber)
+    std::optional<QVariant> number;
+    if (value.typeId() == QMetaType::QString)
+        number = ParseStoredNumber(value.toString());
+    else if (bool isNumber = false; value.toDouble(&isNumber), isNumber)
+        number = StoredNumber(value.toDouble());
+    if (!number)
         throw DbError(QStringLiteral("列「%1」には数値しか入れられません。").arg(columns_[column]));
-    return StoredNumber(number);
+    return *number;
 }
 
 void Dynaset::SetValue(int column, const QVariant& value) {
@@ -333,10 +334,11 @@ void Dynaset::Insert() {
         }
     }
     const QString sql =
-        names.isEmpty() ? QStringLiteral("INSERT OR ABORT INTO %1 DEFAULT VALUES").arg(Identifier(table_))
-                        : QStringLiteral("INSERT OR ABORT INTO %1 (%2) VALUES (%3)")
-                              .arg(Identifier(table_), names.join(QLatin1Char(',')),
-                                   marks.join(QLatin1Char(',')));
+        names.isEmpty()
+            ? QStringLiteral("INSERT OR ABORT INTO %1 DEFAULT VALUES").arg(Identifier(table_))
+            : QStringLiteral("INSERT OR ABORT INTO %1 (%2) VALUES (%3)")
+                  .arg(Identifier(table_), names.join(QLatin1Char(',')),
+                       marks.join(QLatin1Char(',')));
     StatementHandle stmt = db_.Prepare(sql);
     for (int i = 0; i < values.size(); ++i)
         Bind(stmt.get(), i + 1, values[i]);

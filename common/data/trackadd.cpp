@@ -15,7 +15,7 @@ QList<trackcsv::Problem> Check(Program program, const QList<NewTrack>& tracks) {
     const QStringList columns = tracktable::UserColumns(program);
     QList<trackcsv::Problem> problems;
     for (const NewTrack& track : tracks) {
-        double number = 0;
+        QVariant number;
         for (const QString& reason :
              trackcsv::CheckValues(columns, track.values, trackcsv::Blanks::Refused, number))
             problems << trackcsv::Problem{track.line, reason};
@@ -42,7 +42,7 @@ QList<writehistory::RowChange> Add(Database& db, Program program, const QList<Ne
                 const QString& value = track.values[i];
                 // The number itself, so the column sorts numerically whatever its declared type.
                 Bind(stmt, i + 1,
-                     columns[i] == kNumber ? StoredNumber(*ParseNumber(value)) : QVariant(value));
+                     columns[i] == kNumber ? *ParseStoredNumber(value) : QVariant(value));
             }
             db.WriteOneRow(stmt);
             const qint64 id = sqlite3_last_insert_rowid(db.Handle());

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <stdexcept>
 #include <xlsxwriter.h>
 
@@ -33,11 +34,23 @@ QString EscapedUnderscores(QString text) {
     return text.replace(sequence, QStringLiteral("_x005F_"));
 }
 
+// The library writes a number with 16 significant digits, and a cell holds a double: a number that
+// would not come back the same way (0.30000000000000004, 2^53 + 1) goes as its text instead,
+// which the import reads back as the very number.
+bool KeptByNumberCell(const QVariant& value) {
+    if (value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray)
+        return false;
+    if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int)
+        return value.toLongLong() >= -(qint64(1) << 53) && value.toLongLong() <= (qint64(1) << 53);
+    const double number = value.toDouble();
+    return std::strtod(QByteArray::number(number, 'G', 16).constData(), nullptr) == number;
+}
+
 void WriteValue(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, const QVariant& value,
                 bool isNumber) {
     if (value.isNull())
         return;
-    if (isNumber && value.typeId() != QMetaType::QString && value.typeId() != QMetaType::QByteArray)
+    if (isNumber && KeptByNumberCell(value))
         worksheet_write_number(sheet, row, column, value.toDouble(), nullptr);
     else if (const QString text = ValueToText(value); HasNul(text))
         Refuse(QStringLiteral("NUL 文字はブックに書けません。"));

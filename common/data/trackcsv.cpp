@@ -35,7 +35,7 @@ QString QuotedColumns(Program program) {
 
 struct Track {
     QStringList values; // in the order of the program's columns
-    double number = 0;
+    QVariant number;
 };
 
 // Tracks handed on at a time from the thread reading the file to the one adding them.
@@ -88,7 +88,7 @@ struct Bound {
     QList<QByteArray> texts; // in the order of the program's columns; empty for the number
     QVariant number;
 
-    explicit Bound(const Track& track) : number(StoredNumber(track.number)) {
+    explicit Bound(const Track& track) : number(track.number) {
         for (const QString& value : track.values)
             texts << value.toUtf8();
     }
@@ -172,7 +172,7 @@ private:
 } // namespace
 
 QStringList CheckValues(const QStringList& columns, const QStringList& values, Blanks blanks,
-                        double& number) {
+                        QVariant& number) {
     QStringList reasons;
     for (qsizetype i = 0; i < columns.size(); ++i) {
         const QString& value = values[i];
@@ -184,7 +184,7 @@ QStringList CheckValues(const QStringList& columns, const QStringList& values, B
             reasons
                 << QStringLiteral("「%1」にｼﾝｸﾞﾙｺｰﾃｰｼｮﾝ (') は使用出来ません。").arg(columns[i]);
         else if (columns[i] == kNumber) {
-            const std::optional<double> parsed = ParseNumber(value);
+            const std::optional<QVariant> parsed = ParseStoredNumber(value);
             if (parsed)
                 number = *parsed;
             else

@@ -53,7 +53,7 @@ QList<Problem> ImportRecords(Database& db, Program program, const NextRecord& ne
 // catalogues from elsewhere hold them; the window's own entry refuses them.
 enum class Blanks { Allowed, Refused };
 QStringList CheckValues(const QStringList& columns, const QStringList& values, Blanks blanks,
-                        double& number);
+                        QVariant& number);
 
 // Every track's stored values in the program's columns, in the order the tracks were entered;
 // track counts from 1.

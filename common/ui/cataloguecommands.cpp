@@ -188,7 +188,7 @@ bool CatalogueWindow::WriteRow(bool adding) {
             continue;
         // The number itself, so the column sorts numerically whatever type it was declared with.
         rsTrack->Fields(columns[i]) = columns[i] == QStringLiteral("曲番")
-                                          ? StoredNumber(*ParseNumber(texts[i]))
+                                          ? *ParseStoredNumber(texts[i])
                                           : QVariant(texts[i]);
     }
     rsTrack->Update();
