@@ -3,6 +3,7 @@
 #include "testsupport.h"
 
 #include <QProcess>
+#include <QStringEncoder>
 #include <gtest/gtest.h>
 
 using namespace disctracks;
@@ -67,7 +68,8 @@ TEST(DiscTracks, MiniDiscTitlesInEveryHeaderWithEscapedCommasGroupsAndUntitledTr
 
 // A CUE sheet as cuetools write it, from a disc's table of contents, in Shift-JIS as Japanese
 // rippers save it: the lengths run from one INDEX 01 to the next.
-TEST(DiscTracks, CueSheetsFromCuetoolsInShiftJis) {
+// A sheet as cuetools writes it from a table of contents: three audio tracks on one file.
+QByteArray CuetoolsSheet() {
     const CatalogueFolder folder;
     const auto text = [](const QByteArray& fields) {
         return "CD_TEXT {\n\tLANGUAGE 0 {\n" + fields + "\t}\n}\n";
@@ -85,11 +87,14 @@ TEST(DiscTracks, CueSheetsFromCuetoolsInShiftJis) {
     QProcess convert;
     convert.setWorkingDirectory(folder.Path());
     convert.start("cueconvert", {"-i", "toc", "-o", "cue", "disc.toc", "disc.cue"});
-    ASSERT_TRUE(convert.waitForFinished());
-    ASSERT_EQ(convert.exitCode(), 0) << convert.readAllStandardError().toStdString();
+    convert.waitForFinished();
+    EXPECT_EQ(convert.exitCode(), 0) << convert.readAllStandardError().toStdString();
     QFile cue(folder.Path() + "/disc.cue");
-    ASSERT_TRUE(cue.open(QIODevice::ReadOnly));
-    QByteArray utf8 = cue.readAll();
+    return cue.open(QIODevice::ReadOnly) ? cue.readAll() : QByteArray();
+}
+
+TEST(DiscTracks, CueSheetsFromCuetoolsInShiftJis) {
+    QByteArray utf8 = CuetoolsSheet();
     ASSERT_TRUE(utf8.contains("TRACK 02 AUDIO"));
     const Read read = ReadDisc(*shiftjis::Encode(QString::fromUtf8(utf8)));
     ASSERT_TRUE(read.problems.isEmpty());
@@ -127,6 +132,64 @@ TEST(DiscTracks, FreedbEntriesWithContinuedLinesAndPlainListsWithNumbersAndLengt
     // A number that only some lines begin with is part of their title.
     EXPECT_EQ(Titles(ReadDisc("99 Luftballons\nRain\n").disc),
               (QStringList{"99 Luftballons", "Rain"}));
+}
+
+// Where libcue, a number or a length would make the disc something else than the file says, the
+// file is refused at the line at fault.
+TEST(DiscTracks, EveryFaultOfADiscFileIsNamedAtItsLine) {
+    const QByteArray sheet = CuetoolsSheet();
+    const QList<QByteArray> lines = sheet.split('\n');
+    const qint64 second = lines.indexOf("TRACK 02 AUDIO") + 1;
+    ASSERT_GT(second, 0) << sheet.toStdString();
+    const auto problemLines = [](const QByteArray& bytes) {
+        QList<qint64> at;
+        for (const trackcsv::Problem& problem : ReadDisc(bytes).problems)
+            at << problem.line;
+        return at;
+    };
+    const auto replaced = [&](qint64 line, const QByteArray& text) {
+        QList<QByteArray> changed = lines;
+        changed[line - 1] = text;
+        return changed.join('\n');
+    };
+    const QList<std::pair<QByteArray, QList<qint64>>> faults = {
+        {replaced(2, "TITLE \"never closed"), {2}},
+        {replaced(second, "TRACK 100 AUDIO"), {second}},
+        {replaced(second, "TRACK two AUDIO"), {second}},
+        {replaced(second, "TRACK 02 AUDIO\nINDEX 01 07:99:00"), {second + 1}},
+        {replaced(second, QByteArray("TRACK 02\0 AUDIO", 15)), {second}},
+        {*shiftjis::Encode("DTITLE=A / B\nTTITLE0=a\nTTITLE99999999999=b\n"), {3}},
+        {"DTITLE=A / B\nTTITLE0=a\nTTITLE2147483647=b\n", {3}},
+        {"DTITLE=A / B\nTTITLE0=a long\ngarbled\nTTITLE0= title\n", {3}},
+        {"# xmcd\n# Disc length: 99999999999999999999 seconds\nTTITLE0=a\n", {2}},
+        {"1. a 3:00\n2. b 9:99\n", {2}},
+        {"1. a 596524:00:00\n", {1}},
+        {"INDEX,GROUP RANGE,GROUP NAME,GROUP FULL WIDTH NAME,NAME,FULL WIDTH NAME,DURATION,"
+         "ENCODING\n1,,,,a,,1e10,SP\n",
+         {2}},
+    };
+    for (const auto& [bytes, at] : faults) {
+        SCOPED_TRACE(bytes.toStdString());
+        EXPECT_EQ(problemLines(bytes), at);
+    }
+    // EUC-JP would read as CP932 without a fault, as other characters.
+    QStringEncoder euc("EUC-JP");
+    ASSERT_TRUE(euc.isValid());
+    const QByteArray eucSheet = euc.encode(QString::fromUtf8(sheet));
+    EXPECT_EQ(problemLines(eucSheet), QList<qint64>{1});
+
+    // A data track is no song of a MiniDisc; freedb counts its tracks from 1.
+    const Read data = ReadDisc(replaced(second, "TRACK 02 MODE1/2352"));
+    EXPECT_EQ(Titles(data.disc), (QStringList{"約束", "Sunrise"}));
+    EXPECT_EQ(data.disc.tracks[1].number, "3");
+    EXPECT_EQ(ReadDisc("TTITLE0=a\nTTITLE1=b\n").disc.tracks[1].number, "2");
+    // A length ends a title only in a numbered list, as a number begins one.
+    EXPECT_EQ(Titles(ReadDisc("Live at 12:30\nRain 3:00\n").disc),
+              (QStringList{"Live at 12:30", "Rain 3:00"}));
+    QByteArray many;
+    for (int i = 1; i <= 10000; ++i)
+        many += "Title " + QByteArray::number(i) + "\n";
+    EXPECT_EQ(problemLines(many), QList<qint64>{kMostTracks + 1});
 }
 
 TEST(DiscTracks, TheTimeLineTellsWhatIsLeftOrHowFarOver) {

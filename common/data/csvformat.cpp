@@ -25,6 +25,29 @@ bool HoldsWideUtf8(QByteArrayView line) {
            std::any_of(line.begin(), line.end(), [](char b) { return quint8(b) >= 0xE0; });
 }
 
+// EUC-JP's characters are pairs of bytes from 0xA1 up, with 0x8E before a half-width katakana and
+// 0x8F before a three-byte one. CP932's kana and common kanji start with a byte below 0xA0, so
+// CP932 text passes for EUC-JP only when it is half-width katakana, which has no byte from 0xE0.
+bool LooksLikeEucJp(QByteArrayView bytes) {
+    bool high = false;
+    const auto pairByte = [](quint8 b) { return b >= 0xA1 && b <= 0xFE; };
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const quint8 b = quint8(bytes[i]);
+        if (b < 0x80)
+            continue;
+        const qsizetype length = b == 0x8F ? 3 : 2;
+        if (i + length > bytes.size() || (b != 0x8E && b != 0x8F && !pairByte(b)))
+            return false;
+        for (qsizetype k = 1; k < length; ++k)
+            if (!pairByte(quint8(bytes[i + k])))
+                return false;
+        for (qsizetype k = 0; k < length; ++k)
+            high = high || quint8(bytes[i + k]) >= 0xE0;
+        i += length - 1;
+    }
+    return high;
+}
+
 } // namespace
 
 QString CsvField(const QString& text) {
@@ -167,6 +190,15 @@ QString Decode(const QByteArray& bytes, QList<Problem>& problems) {
         problems << Problem{1,
                             QStringLiteral("UTF-8 ではないファイルですが、この環境では CP932 "
                                            "(Shift_JIS) を読めません。UTF-8 で保存してください。")};
+        return {};
+    }
+    // Read as CP932 it would be other characters than the file holds, without a fault to see.
+    if (LooksLikeEucJp(bytes)) {
+        const auto first = std::find_if(bytes.begin(), bytes.end(), [](char b) { return b < 0; });
+        problems << Problem{
+            std::count(bytes.begin(), first, '\n') + 1,
+            QStringLiteral("EUC-JP で書かれたファイルのようです。UTF-8 か CP932 (Shift_JIS) で"
+                           "保存し直してください。")};
         return {};
     }
     QString text = cp932.decode(bytes);

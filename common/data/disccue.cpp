@@ -39,6 +39,41 @@ Cd* ParseCue(const QByteArray& utf8, QByteArray& complaints) {
     return cd;
 }
 
+// libcue reads past a quote left open, or a line it cannot take, to where it gives up, often the
+// sheet's end; each line is checked first, so that the one at fault is named.
+std::optional<QString> LineFault(const QString& line) {
+    static const QStringList keywords = {
+        "CATALOG",   "CDTEXTFILE", "FILE",     "FLAGS",    "INDEX",      "ISRC",
+        "PERFORMER", "POSTGAP",    "PREGAP",   "REM",      "SONGWRITER", "TITLE",
+        "TRACK",     "ARRANGER",   "COMPOSER", "DISC_ID",  "GENRE",      "MESSAGE",
+        "TOC_INFO1", "TOC_INFO2",  "UPC_EAN",  "SIZE_INFO"};
+    static const QRegularExpression track(QStringLiteral("^TRACK\\s+0*([1-9]\\d?)\\s+\\S+$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression time(
+        QStringLiteral(
+            "^(INDEX\\s+\\d{1,2}|PREGAP|POSTGAP)\\s+\\d{1,3}:[0-5]\\d:([0-6]\\d|7[0-4])$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString trimmed = line.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    if (trimmed.contains(QChar(0)))
+        return QStringLiteral("NUL 文字があります。");
+    if (trimmed.count(QLatin1Char('"')) % 2 != 0)
+        return QStringLiteral("引用符 (\") が閉じていません。");
+    const QString word = trimmed.section(QLatin1Char(' '), 0, 0).section(QLatin1Char('\t'), 0, 0);
+    if (!keywords.contains(word.toUpper()))
+        return QStringLiteral("CUE シートの命令ではありません: %1").arg(word);
+    if (word.toUpper() == QLatin1String("TRACK") && !track.match(trimmed).hasMatch())
+        return QStringLiteral("TRACK の行は「TRACK 番号 種類」で、番号は 1 から 99 までです。");
+    const QString upper = word.toUpper();
+    if ((upper == QLatin1String("INDEX") || upper.endsWith(QLatin1String("GAP"))) &&
+        !time.match(trimmed).hasMatch())
+        return QStringLiteral("%1 の時刻が正しくありません (分:秒:フレーム、秒は 59、フレームは "
+                              "74 まで)。")
+            .arg(upper);
+    return std::nullopt;
+}
+
 QString CdText(Cdtext* text, Pti what) {
     const char* value = text ? cdtext_get(what, text) : nullptr;
     return value ? QString::fromUtf8(value).trimmed() : QString();
@@ -50,6 +85,13 @@ Read ReadCue(const QString& text) {
     Read read;
     Disc& disc = read.disc;
     disc.source = Source::Cue;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (const std::optional<QString> fault = LineFault(lines[i])) {
+            read.problems << trackcsv::Problem{i + 1, *fault};
+            return read;
+        }
+    }
     const QByteArray utf8 = text.toUtf8();
     QByteArray complaints;
     const std::unique_ptr<Cd, decltype(&cd_delete)> cd(ParseCue(utf8, complaints), cd_delete);
@@ -69,7 +111,6 @@ Read ReadCue(const QString& text) {
     static const QRegularExpression trackLine(QStringLiteral("^\\s*TRACK\\s+(\\d+)\\s+(\\S+)"),
                                               QRegularExpression::CaseInsensitiveOption);
     QList<std::pair<qint64, int>> places;
-    const QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < lines.size(); ++i)
         if (const auto match = trackLine.match(lines[i]); match.hasMatch())
             places.emplaceBack(i + 1, match.captured(1).toInt());

@@ -30,6 +30,13 @@ struct Value {
     QString text;
 };
 
+// A number of the file, or nothing when it is past what a disc can hold.
+std::optional<qint64> Bounded(const QString& digits, qint64 most) {
+    bool ok = false;
+    const qint64 number = digits.toLongLong(&ok);
+    return ok && number <= most ? std::optional(number) : std::nullopt;
+}
+
 } // namespace
 
 Read ReadFreedb(const QString& text) {
@@ -37,6 +44,11 @@ Read ReadFreedb(const QString& text) {
     static const QRegularExpression discLength(QStringLiteral("^#\\s*Disc length:\\s*(\\d+)"),
                                                QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression keyed(QStringLiteral("^([A-Z]+)(\\d*)=(.*)$"));
+    constexpr qint64 kLongestDisc = qint64(kLongestTrack) * kMostTracks;
+    Read read;
+    const auto refuse = [&read](qsizetype i, const QString& reason) {
+        read.problems << trackcsv::Problem{i + 1, reason};
+    };
     QMap<QString, Value> values;
     QMap<int, Value> titles;
     QList<qint64> offsets;
@@ -45,29 +57,49 @@ Read ReadFreedb(const QString& text) {
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString line = lines[i].trimmed();
+        if (line.isEmpty())
+            continue;
         if (line.startsWith(QLatin1Char('#'))) {
-            if (line.contains(QStringLiteral("frame offsets"), Qt::CaseInsensitive))
+            if (line.contains(QStringLiteral("frame offsets"), Qt::CaseInsensitive)) {
                 inOffsets = true;
-            else if (const auto match = offset.match(line); inOffsets && match.hasMatch())
-                offsets << match.captured(1).toLongLong();
-            else
+            } else if (const auto match = offset.match(line); inOffsets && match.hasMatch()) {
+                if (const auto frames = Bounded(match.captured(1), kLongestDisc * kFrames))
+                    offsets << *frames;
+                else
+                    refuse(i, QStringLiteral("曲の始まりの位置が大きすぎます。"));
+            } else {
                 inOffsets = false;
-            if (const auto match = discLength.match(line); match.hasMatch())
-                length = match.captured(1).toLongLong();
+            }
+            if (const auto match = discLength.match(line); match.hasMatch()) {
+                length = Bounded(match.captured(1), kLongestDisc);
+                if (!length)
+                    refuse(i, QStringLiteral("ディスクの長さが大きすぎます。"));
+            }
             continue;
         }
         const QRegularExpressionMatch match = keyed.match(line);
-        if (!match.hasMatch())
+        if (!match.hasMatch()) {
+            refuse(i, QStringLiteral("freedb の「名前=値」の行ではありません。"));
             continue;
+        }
+        Value* value = &values[match.captured(1) + match.captured(2)];
+        if (match.captured(1) == QStringLiteral("TTITLE") && !match.captured(2).isEmpty()) {
+            const auto track = Bounded(match.captured(2), kMostTracks - 1);
+            if (!track) {
+                refuse(i, QStringLiteral("TTITLE%1 は MiniDisc の曲番 (%2 まで) を超えています。")
+                              .arg(match.captured(2))
+                              .arg(kMostTracks));
+                continue;
+            }
+            value = &titles[int(*track)];
+        }
         // A value too long for one line goes on in lines of the same key.
-        Value& value = match.captured(1) == QStringLiteral("TTITLE") && !match.captured(2).isEmpty()
-                           ? titles[match.captured(2).toInt()]
-                           : values[match.captured(1) + match.captured(2)];
-        if (value.line == 0)
-            value.line = i + 1;
-        value.text += match.captured(3);
+        if (value->line == 0)
+            value->line = i + 1;
+        value->text += match.captured(3);
     }
-    Read read;
+    if (!read.problems.isEmpty())
+        return read;
     Disc& disc = read.disc;
     disc.source = Source::Freedb;
     const QString title = Unescaped(values.value(QStringLiteral("DTITLE")).text);
@@ -89,8 +121,9 @@ Read ReadFreedb(const QString& text) {
         if (length)
             offsets << *length * kFrames;
         for (qsizetype i = 0; i + 1 < offsets.size(); ++i)
-            disc.tracks[i].seconds =
-                int(std::lround(double(offsets[i + 1] - offsets[i]) / kFrames));
+            if (offsets[i + 1] > offsets[i])
+                disc.tracks[i].seconds =
+                    int(std::lround(double(offsets[i + 1] - offsets[i]) / kFrames));
     }
     if (disc.tracks.isEmpty())
         read.problems << trackcsv::Problem{1,

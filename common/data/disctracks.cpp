@@ -44,18 +44,42 @@ QStringList SplitEscaped(const QString& line) {
     return fields;
 }
 
-// Seconds written whole, with a fraction, or as m:ss.
+} // namespace
+
 std::optional<int> ParseSeconds(const QString& text) {
     bool ok = false;
     const double seconds = text.trimmed().toDouble(&ok);
-    if (ok && seconds >= 0)
-        return int(std::lround(seconds));
-    static const QRegularExpression clock(QStringLiteral("^(?:(\\d+):)?(\\d+):(\\d{2})$"));
+    if (ok)
+        return seconds >= 0 && seconds <= kLongestTrack ? std::optional(int(std::lround(seconds)))
+                                                        : std::nullopt;
+    static const QRegularExpression clock(
+        QStringLiteral("^(?:(\\d{1,2}):([0-5]\\d)|(\\d{1,4})):([0-5]\\d)$"));
     const QRegularExpressionMatch match = clock.match(text.trimmed());
     if (!match.hasMatch())
         return std::nullopt;
-    return match.captured(1).toInt() * 3600 + match.captured(2).toInt() * 60 +
-           match.captured(3).toInt();
+    const int minutes =
+        match.captured(1).toInt() * 60 + match.captured(2).toInt() + match.captured(3).toInt();
+    const int total = minutes * 60 + match.captured(4).toInt();
+    return total <= kLongestTrack ? std::optional(total) : std::nullopt;
+}
+
+std::optional<Problem> TooManyTracks(const Disc& disc) {
+    if (disc.tracks.size() <= kMostTracks)
+        return std::nullopt;
+    return Problem{disc.tracks[kMostTracks].line,
+                   QStringLiteral("1 枚の MiniDisc に入るのは %1 曲までですが、%2 曲あります。"
+                                  "この曲から先は入りません。ファイルを確かめて下さい。")
+                       .arg(kMostTracks)
+                       .arg(disc.tracks.size())};
+}
+
+namespace {
+
+Problem BadLength(qint64 line, const QString& length) {
+    return Problem{line, QStringLiteral("演奏時間「%1」が正しくありません (%2 時間まで、分と秒は "
+                                        "59 まで)。")
+                             .arg(length)
+                             .arg(kLongestTrack / 3600)};
 }
 
 bool IsCue(const QStringList& lines) {
@@ -84,12 +108,16 @@ Read ReadDisc(const QByteArray& bytes) {
         return read;
     const QStringList lines = Lines(text);
     if (!lines.isEmpty() && lines.first().startsWith(QStringLiteral("INDEX,GROUP RANGE,")))
-        return ReadMiniDisc(text);
-    if (IsCue(lines))
-        return ReadCue(text);
-    if (IsFreedb(lines))
-        return ReadFreedb(text);
-    return ReadPlainText(text);
+        read = ReadMiniDisc(text);
+    else if (IsCue(lines))
+        read = ReadCue(text);
+    else if (IsFreedb(lines))
+        read = ReadFreedb(text);
+    else
+        read = ReadPlainText(text);
+    if (const auto tooMany = TooManyTracks(read.disc); tooMany && read.problems.isEmpty())
+        read.problems << *tooMany;
+    return read;
 }
 
 Read ReadDiscFile(const QString& path) {
@@ -166,13 +194,12 @@ Read ReadMiniDisc(const QString& text) {
             disc.encoding = at(fields, QStringLiteral("ENCODING"));
         if (disc.album.isEmpty())
             disc.album = disc.halfWidthAlbum = at(fields, album);
-        disc.tracks << Track{line,
-                             QString::number(index),
-                             full,
-                             half,
-                             at(fields, artist),
-                             {},
-                             ParseSeconds(at(fields, QStringLiteral("DURATION")))};
+        const QString duration = at(fields, QStringLiteral("DURATION"));
+        const std::optional<int> seconds = ParseSeconds(duration);
+        if (!seconds && !duration.trimmed().isEmpty())
+            read.problems << BadLength(line, duration);
+        disc.tracks << Track{line,   QString::number(index), full, half, at(fields, artist), {},
+                             seconds};
     }
     for (const Group& group : groups)
         for (Track& track : disc.tracks)
@@ -197,17 +224,20 @@ Read ReadPlainText(const QString& text) {
     const bool numbered = std::all_of(tracks.begin(), tracks.end(), [](const Track& track) {
         return number.match(track.title).hasMatch();
     });
+    // So is a length at the end: "Live at 12:30" in a list of titles is a title.
+    if (!numbered)
+        return read;
     for (Track& track : tracks) {
-        if (numbered) {
-            const QRegularExpressionMatch match = number.match(track.title);
-            track.number = match.captured(1);
-            track.title = match.captured(2);
-        }
+        const QRegularExpressionMatch match = number.match(track.title);
+        track.number = match.captured(1);
+        track.title = match.captured(2);
         const QRegularExpressionMatch timed = length.match(track.title);
-        if (timed.hasMatch() && !timed.captured(1).trimmed().isEmpty()) {
-            track.seconds = ParseSeconds(timed.captured(2));
-            track.title = timed.captured(1).trimmed();
-        }
+        if (!timed.hasMatch() || timed.captured(1).trimmed().isEmpty())
+            continue;
+        track.seconds = ParseSeconds(timed.captured(2));
+        if (!track.seconds)
+            read.problems << BadLength(track.line, timed.captured(2));
+        track.title = timed.captured(1).trimmed();
     }
     return read;
 }

@@ -44,6 +44,16 @@ struct Read {
     QList<trackcsv::Problem> problems; // empty when the disc was read
 };
 
+// A MiniDisc holds at most this many tracks; a Hi-MD's tracks are as long as this at most.
+inline constexpr int kMostTracks = 254;
+inline constexpr int kLongestTrack = 99 * 3600 + 59 * 60 + 59;
+
+// Seconds written whole, with a fraction, as m:ss or as h:mm:ss; nothing for what cannot be a
+// track's length.
+std::optional<int> ParseSeconds(const QString& text);
+// Said when a file holds more tracks than a MiniDisc, at the first that does not fit.
+std::optional<trackcsv::Problem> TooManyTracks(const Disc& disc);
+
 // What the bytes hold, in UTF-8 (with or without its byte order mark) or CP932.
 Read ReadDisc(const QByteArray& bytes);
 // The same from a file; one that cannot be read whole is a problem naming it, at line 0.
