@@ -182,6 +182,28 @@ TEST(ToolsTest, ImportdiscAddsEveryTrackOfADiscOrListsEveryBadOne) {
               QStringList({"12/integer/Low/Anna", "12/integer/High/Anna"}));
 }
 
+// A schema that deletes the track standing in a new one's way: each tool refuses, and says why.
+TEST(ToolsTest, ImportsIntoASchemaThatReplacesOnConflictLoseNoTrack) {
+    const CatalogueFolder folder;
+    const QDir dir(folder.Path());
+    Shell(dir.filePath("sent.mdb"),
+          "CREATE TABLE データレコード (ID INTEGER PRIMARY KEY, アーチスト名, アルバム名, 曲番, 曲名,"
+          " UNIQUE (曲名) ON CONFLICT REPLACE); INSERT INTO データレコード (アーチスト名, アルバム名,"
+          " 曲番, 曲名) VALUES ('A', 'B', 1, 'Low'), ('A', 'B', 2, 'High')");
+    folder.WriteFile("more.csv", "アーチスト名,アルバム名,曲番,曲名\nC,D,1,New\nC,D,2,Low\n");
+    folder.WriteFile("disc.xmcd", "DTITLE=C / D\nTTITLE0=New\nTTITLE1=High\n");
+    for (const QStringList& args : {QStringList{"importcsv", "caldrin", "sent.mdb", "more.csv"},
+                                    QStringList{"importdisc", "caldrin", "sent.mdb", "disc.xmcd"}}) {
+        const Outcome refused = RunTool(args[0], args.mid(1), dir.path());
+        EXPECT_EQ(refused.code, 1);
+        EXPECT_EQ(refused.output, "");
+        EXPECT_TRUE(refused.error.contains("UNIQUE")) << refused.error.toStdString();
+    }
+    EXPECT_EQ(ColumnTexts(*Database::OpenDatabase(dir.filePath("sent.mdb")),
+                          "SELECT 曲名 FROM データレコード ORDER BY ID"),
+              QStringList({"Low", "High"}));
+}
+
 // Track numbers no double holds exactly, through CSV and through a workbook.
 TEST(ToolsTest, EveryNumberGoesOutAndComesBackExactly) {
     const CatalogueFolder folder;
