@@ -186,14 +186,16 @@ TEST(ToolsTest, ImportdiscAddsEveryTrackOfADiscOrListsEveryBadOne) {
 TEST(ToolsTest, ImportsIntoASchemaThatReplacesOnConflictLoseNoTrack) {
     const CatalogueFolder folder;
     const QDir dir(folder.Path());
-    Shell(dir.filePath("sent.mdb"),
-          "CREATE TABLE データレコード (ID INTEGER PRIMARY KEY, アーチスト名, アルバム名, 曲番, 曲名,"
-          " UNIQUE (曲名) ON CONFLICT REPLACE); INSERT INTO データレコード (アーチスト名, アルバム名,"
-          " 曲番, 曲名) VALUES ('A', 'B', 1, 'Low'), ('A', 'B', 2, 'High')");
+    Shell(
+        dir.filePath("sent.mdb"),
+        "CREATE TABLE データレコード (ID INTEGER PRIMARY KEY, アーチスト名, アルバム名, 曲番, 曲名,"
+        " UNIQUE (曲名) ON CONFLICT REPLACE); INSERT INTO データレコード (アーチスト名, アルバム名,"
+        " 曲番, 曲名) VALUES ('A', 'B', 1, 'Low'), ('A', 'B', 2, 'High')");
     folder.WriteFile("more.csv", "アーチスト名,アルバム名,曲番,曲名\nC,D,1,New\nC,D,2,Low\n");
     folder.WriteFile("disc.xmcd", "DTITLE=C / D\nTTITLE0=New\nTTITLE1=High\n");
-    for (const QStringList& args : {QStringList{"importcsv", "caldrin", "sent.mdb", "more.csv"},
-                                    QStringList{"importdisc", "caldrin", "sent.mdb", "disc.xmcd"}}) {
+    for (const QStringList& args :
+         {QStringList{"importcsv", "caldrin", "sent.mdb", "more.csv"},
+          QStringList{"importdisc", "caldrin", "sent.mdb", "disc.xmcd"}}) {
         const Outcome refused = RunTool(args[0], args.mid(1), dir.path());
         EXPECT_EQ(refused.code, 1);
         EXPECT_EQ(refused.output, "");
@@ -202,6 +204,58 @@ TEST(ToolsTest, ImportsIntoASchemaThatReplacesOnConflictLoseNoTrack) {
     EXPECT_EQ(ColumnTexts(*Database::OpenDatabase(dir.filePath("sent.mdb")),
                           "SELECT 曲名 FROM データレコード ORDER BY ID"),
               QStringList({"Low", "High"}));
+}
+
+// Stopped by a signal, an export leaves neither its hidden file nor the workbook's scratch folder;
+// one killed outright leaves them to the next run, which removes them.
+TEST(ToolsTest, AnExportStoppedOrKilledLeavesNothingBehindForLong) {
+    const CatalogueFolder folder;
+    const QDir dir(folder.Path());
+    ASSERT_TRUE(dir.mkdir("scratch"));
+    ASSERT_EQ(RunTool("mkcatalogue", {"caldrin", "big.mdb", "--tracks", "300000"}, dir.path()).code,
+              0);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TMPDIR", dir.filePath("scratch"));
+    const auto files = [&] {
+        return dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot) +
+               QDir(dir.filePath("scratch")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    };
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        QProcess run;
+        run.setProcessEnvironment(env);
+        run.setWorkingDirectory(dir.path());
+        run.start(QCoreApplication::applicationDirPath() + "/../tools/exportcsv",
+                  {"caldrin", "big.mdb", "out.xlsx"});
+        ASSERT_TRUE(run.waitForStarted());
+        QThread::msleep(400);
+        ::kill(pid_t(run.processId()), signal);
+        ASSERT_TRUE(run.waitForFinished(60000));
+        EXPECT_EQ(run.exitCode(), 128 + signal) << run.readAllStandardError().toStdString();
+        EXPECT_EQ(files(), QStringList({"big.mdb", "scratch"}));
+    }
+    folder.WriteFile(".out.xlsx.mdcat-save-Ab12Cd", "killed half way");
+    ASSERT_TRUE(dir.mkpath("scratch/mdcat-workbook-999999999-Ab12Cd"));
+    folder.WriteFile("scratch/mdcat-workbook-999999999-Ab12Cd/tracks.xlsx", "killed half way");
+    QProcess run;
+    run.setProcessEnvironment(env);
+    run.setWorkingDirectory(dir.path());
+    run.start(QCoreApplication::applicationDirPath() + "/../tools/exportcsv",
+              {"caldrin", "big.mdb", "out.xlsx"});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    EXPECT_EQ(run.exitCode(), 0);
+    EXPECT_EQ(files(), QStringList({"big.mdb", "out.xlsx", "scratch"}));
+
+    // Refused, a cell too long for a workbook is named by its place and length, not shown.
+    Shell(dir.filePath("long.mdb"),
+          "CREATE TABLE データレコード (ID INTEGER PRIMARY KEY, "
+          "アーチスト名, アルバム名, 曲番, 曲名); INSERT INTO データレコード "
+          "VALUES (1, 'A', 'B', 1, printf('%.*c', 10000000, 'x'))");
+    const Outcome refused = RunTool("exportcsv", {"caldrin", "long.mdb", "long.xlsx"}, dir.path());
+    EXPECT_EQ(refused.code, 1);
+    EXPECT_LT(refused.error.size(), 1000);
+    EXPECT_TRUE(refused.error.contains("セル D2") && refused.error.contains("10,000,000 文字"))
+        << refused.error.left(1000).toStdString();
 }
 
 // Track numbers no double holds exactly, through CSV and through a workbook.

@@ -42,6 +42,11 @@ bool SameFile(const QString& a, const QString& b) {
     return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
 }
 
+int Stopped(const ToolCommandLine& cli) {
+    cli.Error(QStringLiteral("中断しました。何も書き出していません。"));
+    return 128 + StopSignal();
+}
+
 // Writes what export hands on to out, taking out's name only once all of it is written; or to
 // standard output, all at once, so that an export that fails half way writes nothing there.
 int Save(const ToolCommandLine& cli, const QString& out,
@@ -50,8 +55,10 @@ int Save(const ToolCommandLine& cli, const QString& out,
         QByteArray whole;
         exportTo([&whole](QByteArrayView piece) {
             whole += piece;
-            return true;
+            return StopSignal() == 0;
         });
+        if (StopSignal() != 0)
+            return Stopped(cli);
         if (std::fwrite(whole.constData(), 1, size_t(whole.size()), stdout) !=
                 size_t(whole.size()) ||
             std::fflush(stdout) != 0)
@@ -59,8 +66,12 @@ int Save(const ToolCommandLine& cli, const QString& out,
                                  .arg(QString::fromLocal8Bit(std::strerror(errno))));
         return 0;
     }
+    // What an export killed outright left beside the file.
+    RemoveSaveLeftovers(out);
     SaveFile file(out);
-    exportTo([&file](QByteArrayView piece) { return file.Write(piece); });
+    exportTo([&file](QByteArrayView piece) { return StopSignal() == 0 && file.Write(piece); });
+    if (StopSignal() != 0)
+        return Stopped(cli);
     if (const QString reason = file.Commit(); !reason.isEmpty())
         return cli.Error(QStringLiteral("%1 に書き込むことができません: %2").arg(out, reason));
     return 0;
@@ -102,6 +113,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(qtArgc, argv);
     try {
         const auto db = tracktable::OpenCatalogue(catalogue, program, Database::Access::ReadOnly);
+        StopOnSignals(db->Handle());
         if (workbook)
             return Save(cli, out, [&](const trackcsv::Sink& write) {
                 return write(trackbook::Export(*db, program, trackbook::Format::Workbook));
@@ -110,6 +122,6 @@ int main(int argc, char* argv[]) {
             return trackcsv::ExportTo(*db, program, *encoding, write);
         });
     } catch (const std::exception& error) {
-        return cli.Error(QString::fromUtf8(error.what()));
+        return StopSignal() != 0 ? Stopped(cli) : cli.Error(QString::fromUtf8(error.what()));
     }
 }

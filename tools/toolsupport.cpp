@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTextStream>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -17,7 +18,28 @@ void DropQtChatter(QtMsgType type, const QMessageLogContext& context, const QStr
     QTextStream(stderr) << qFormatLogMessage(type, context, message) << '\n';
 }
 
+volatile std::sig_atomic_t stopSignal = 0;
+sqlite3* interrupted = nullptr;
+
 } // namespace
+
+void StopOnSignals(sqlite3* catalogue) {
+    interrupted = catalogue;
+    struct sigaction action {};
+    action.sa_handler = [](int number) {
+        stopSignal = number;
+        // Only sets a flag that the running statement looks at.
+        if (interrupted)
+            sqlite3_interrupt(interrupted);
+    };
+    action.sa_flags = SA_RESETHAND;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+int StopSignal() {
+    return stopSignal;
+}
 
 ToolCommandLine::ToolCommandLine(QString name, QString help)
     : name_(std::move(name)), help_(std::move(help)),

@@ -49,6 +49,13 @@ private:
     Program program_ = Program::Caldrin;
 };
 
+// SIGINT, SIGTERM and SIGHUP stop the work at its next step instead of ending the process on the
+// spot, so that what it made so far is removed as after any failure; a statement running on the
+// catalogue is interrupted. A second signal ends the process at once.
+void StopOnSignals(sqlite3* catalogue);
+// The signal that asked the work to stop, or 0.
+int StopSignal();
+
 // Appends the tracks of the CSV file to the catalogue, for importcsv and mkcatalogue --import.
 // Every bad row goes to standard error as FILE:LINE: reason, the form editors jump to, and then
 // nothing is written and the status is 1; otherwise the number of tracks added goes to standard

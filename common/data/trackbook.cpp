@@ -8,8 +8,11 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <stdexcept>
+#include <unistd.h>
 #include <xlsxwriter.h>
 
 namespace trackbook {
@@ -56,14 +59,41 @@ void WriteValue(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, const QVa
         Refuse(QStringLiteral("NUL 文字はブックに書けません。"));
     else if (const lxw_error error = worksheet_write_string(
                  sheet, row, column, EscapedUnderscores(text).toUtf8().constData(), nullptr);
-             error != LXW_NO_ERROR)
-        Refuse(error == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED
-                   ? QStringLiteral("1 つのセルに入る 32,767 文字を超えています。")
-                   : QString::fromUtf8(lxw_strerror(error)));
+             error != LXW_NO_ERROR) {
+        char cell[LXW_MAX_CELL_NAME_LENGTH];
+        lxw_rowcol_to_cell(cell, row, column);
+        Refuse(
+            QStringLiteral("セル %1: %2")
+                .arg(QString::fromLatin1(cell),
+                     error == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED
+                         ? QStringLiteral("1 つのセルに入る 32,767 文字を超えています (%L1 文字)。")
+                               .arg(text.size())
+                         : QString::fromUtf8(lxw_strerror(error))));
+    }
+}
+
+// The library's scratch files for a workbook, in a folder named after the process; one whose
+// process is gone was left by an export killed outright, and nobody else will remove it.
+const QString kScratchPrefix = QStringLiteral("mdcat-workbook-");
+
+void RemoveDeadScratch() {
+    const QDir temp(QDir::tempPath());
+    static const QRegularExpression scratch(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(kScratchPrefix) + QStringLiteral("(\\d+)-[A-Za-z0-9]{6}")));
+    for (const QFileInfo& found : temp.entryInfoList({kScratchPrefix + "*"}, QDir::Dirs)) {
+        const QRegularExpressionMatch match = scratch.match(found.fileName());
+        if (!match.hasMatch() || found.isSymLink() || found.ownerId() != ::getuid())
+            continue;
+        const pid_t pid = pid_t(match.captured(1).toLongLong());
+        if (::kill(pid, 0) != 0 && errno == ESRCH)
+            QDir(found.absoluteFilePath()).removeRecursively();
+    }
 }
 
 QByteArray WriteWorkbook(Database& db, Program program) {
-    QTemporaryDir folder;
+    RemoveDeadScratch();
+    QTemporaryDir folder(QDir::tempPath() + QLatin1Char('/') + kScratchPrefix +
+                         QString::number(::getpid()) + QStringLiteral("-XXXXXX"));
     if (!folder.isValid())
         Refuse(QStringLiteral("一時フォルダーを作れません: %1").arg(folder.errorString()));
     const QString path = folder.filePath(QStringLiteral("tracks.xlsx"));

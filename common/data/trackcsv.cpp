@@ -278,8 +278,15 @@ void ForEachTrack(Database& db, Program program, const TrackVisitor& visit) {
 QString DescribeTrack(Program program, qint64 track, const QList<QVariant>& values) {
     const QStringList columns = tracktable::UserColumns(program);
     QStringList described;
-    for (int i = 0; i < columns.size(); ++i)
-        described << QStringLiteral("%1「%2」").arg(columns[i], ValueToText(values[i]));
+    // Enough of a value to find the track by; a message never holds a whole long one.
+    constexpr qsizetype kShown = 40;
+    for (int i = 0; i < columns.size(); ++i) {
+        const QString text = ValueToText(values[i]);
+        described << QStringLiteral("%1「%2」")
+                         .arg(columns[i], text.size() <= kShown
+                                              ? text
+                                              : text.left(kShown) + QStringLiteral("…"));
+    }
     return QStringLiteral("%1 曲目 (%2)").arg(track).arg(described.join(QLatin1Char(' ')));
 }
 
