@@ -154,22 +154,22 @@ QList<trackcsv::Problem> Import(Database& db, Program program, const QByteArray&
                                 qint64* added) {
     if (!workbookfile::IsArchive(bytes))
         return trackcsv::Import(db, program, bytes, added);
-    QList<csvformat::Record> rows;
-    if (const QString fault = workbookfile::ReadFirstSheet(bytes, rows); !fault.isEmpty()) {
+    workbookfile::FirstSheet sheet(bytes);
+    if (!sheet.Fault().isEmpty()) {
         if (added)
             *added = 0;
-        return {trackcsv::Problem{1, fault}};
+        return {trackcsv::Problem{1, sheet.Fault()}};
     }
     // A sheet leaves out the empty cells at the end of a row, where a CSV file has empty fields.
-    const qsizetype width = rows.isEmpty() ? 0 : rows.first().fields.size();
-    qsizetype next = 0;
+    std::optional<qsizetype> width;
     return trackcsv::ImportRecords(
         db, program,
         [&](csvformat::Record& record) {
-            if (next == rows.size())
+            if (!sheet.Next(record))
                 return false;
-            record = rows[next++];
-            while (record.fields.size() < width)
+            if (!width)
+                width = record.fields.size();
+            while (record.fields.size() < *width)
                 record.fields << QString();
             return true;
         },

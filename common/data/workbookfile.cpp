@@ -1,6 +1,7 @@
 #include "workbookfile.h"
 
 #include <QHash>
+#include <QIODevice>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <optional>
@@ -10,49 +11,64 @@ namespace workbookfile {
 
 namespace {
 
-// Far beyond the sheet of a million tracks; a file that claims more is not read into memory.
-constexpr zip_uint64_t kEntryLimit = 1ull << 30;
+// Far beyond what a million tracks take; a part that says it holds more is not read at all.
+constexpr zip_uint64_t kSmallPartLimit = 16ull << 20;
+constexpr zip_uint64_t kStringsLimit = 512ull << 20;
+constexpr zip_uint64_t kSheetLimit = 1ull << 30;
+// The largest sheet a spreadsheet makes: columns A to XFD, rows 1 to 1,048,576.
+constexpr qsizetype kMostColumns = 16384;
+constexpr qint64 kMostRows = 1048576;
 
 struct ArchiveCloser {
     void operator()(zip_t* archive) const { zip_discard(archive); }
 };
+struct EntryCloser {
+    void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
 
-class Archive {
+// A spreadsheet's XML packs ten or twenty times; a large part packed a thousand times over is made
+// to fill the memory and the time of whoever opens it.
+bool IsBomb(const zip_stat_t& stat) {
+    constexpr zip_uint64_t kMostPacking = 500;
+    return stat.size > kSmallPartLimit && (stat.valid & ZIP_STAT_COMP_SIZE) &&
+           stat.size / std::max<zip_uint64_t>(stat.comp_size, 1) > kMostPacking;
+}
+
+// One part of the archive, read as it is inflated, never more than the limit, so that a small
+// file claiming a huge part costs nothing.
+class EntryDevice : public QIODevice {
 public:
-    explicit Archive(const QByteArray& bytes) {
-        zip_error_t error;
-        zip_error_init(&error);
-        zip_source_t* source =
-            zip_source_buffer_create(bytes.constData(), zip_uint64_t(bytes.size()), 0, &error);
-        if (source) {
-            archive_.reset(zip_open_from_source(source, ZIP_RDONLY, &error));
-            if (!archive_)
-                zip_source_free(source);
-        }
-        zip_error_fini(&error);
-    }
-    bool IsOpen() const { return archive_ != nullptr; }
-
-    // The entry's bytes, or nothing when it is missing, too large or cannot be read.
-    std::optional<QByteArray> Entry(const QString& name) const {
+    EntryDevice(zip_t* archive, const QString& name, zip_uint64_t limit) {
         const QByteArray path = name.toUtf8();
         zip_stat_t stat;
-        if (zip_stat(archive_.get(), path.constData(), 0, &stat) != 0 ||
-            !(stat.valid & ZIP_STAT_SIZE) || stat.size > kEntryLimit)
-            return std::nullopt;
-        zip_file_t* file = zip_fopen(archive_.get(), path.constData(), 0);
-        if (!file)
-            return std::nullopt;
-        QByteArray bytes(qsizetype(stat.size), Qt::Uninitialized);
-        const zip_int64_t read = zip_fread(file, bytes.data(), stat.size);
-        zip_fclose(file);
-        if (read < 0 || zip_uint64_t(read) != stat.size)
-            return std::nullopt;
-        return bytes;
+        if (zip_stat(archive, path.constData(), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE) ||
+            stat.size > limit || IsBomb(stat))
+            return;
+        size_ = stat.size;
+        file_.reset(zip_fopen(archive, path.constData(), 0));
+        if (file_)
+            open(QIODevice::ReadOnly);
     }
+    bool isSequential() const override { return true; }
+    // Whether all of the part, and no more than it said it holds, was read.
+    bool ReadWhole() const { return !failed_ && read_ == size_; }
+
+protected:
+    qint64 readData(char* data, qint64 most) override {
+        const zip_int64_t got = zip_fread(file_.get(), data, zip_uint64_t(most));
+        if (got < 0 || read_ + zip_uint64_t(got) > size_) {
+            failed_ = true;
+            return -1;
+        }
+        read_ += zip_uint64_t(got);
+        return got;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    std::unique_ptr<zip_t, ArchiveCloser> archive_;
+    std::unique_ptr<zip_file_t, EntryCloser> file_;
+    zip_uint64_t size_ = 0, read_ = 0;
+    bool failed_ = false;
 };
 
 // Characters XML cannot hold are written as _xHHHH_, and an underscore that would read as one as
@@ -91,20 +107,22 @@ QString RunText(QXmlStreamReader& xml) {
     return Unescaped(text);
 }
 
-QStringList SharedStrings(const QByteArray& part) {
+// The texts the sheet's cells refer to by number; nothing when the part is not whole XML.
+std::optional<QStringList> SharedStrings(QIODevice& part) {
     QStringList strings;
-    QXmlStreamReader xml(part);
+    QXmlStreamReader xml(&part);
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si"))
             strings << RunText(xml);
     }
+    if (xml.hasError())
+        return std::nullopt;
     return strings;
 }
 
 // Where the workbook's parts lie: relationship ID to path in the archive.
-QHash<QString, QString> Relationships(const QByteArray& part, QString* sharedStrings) {
+QHash<QString, QString> Relationships(QXmlStreamReader& xml, QString* sharedStrings) {
     QHash<QString, QString> targets;
-    QXmlStreamReader xml(part);
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement ||
             xml.name() != QLatin1String("Relationship"))
@@ -120,78 +138,29 @@ QHash<QString, QString> Relationships(const QByteArray& part, QString* sharedStr
     return targets;
 }
 
-QString FirstSheetId(const QByteArray& workbook) {
-    QXmlStreamReader xml(workbook);
+QString FirstSheetId(QXmlStreamReader& xml) {
+    QString id;
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement &&
-            xml.name() == QLatin1String("sheet"))
+            xml.name() == QLatin1String("sheet") && id.isEmpty())
             for (const auto& attribute : xml.attributes())
                 if (attribute.name() == QLatin1String("id"))
-                    return attribute.value().toString();
+                    id = attribute.value().toString();
     }
-    return {};
+    return id;
 }
 
-// The column of a reference such as "AB12", counted from 0.
-qsizetype ColumnOf(QStringView reference) {
+// The column of a reference such as "AB12", counted from 0, once its row is the one given;
+// nothing for anything else, lower case and columns past XFD included.
+std::optional<qsizetype> ColumnOf(QStringView reference, qint64 row) {
+    static const QRegularExpression form(QStringLiteral("^([A-Z]{1,3})([1-9][0-9]{0,6})$"));
+    const QRegularExpressionMatch match = form.match(reference.toString());
+    if (!match.hasMatch() || match.capturedView(2).toLongLong() != row)
+        return std::nullopt;
     qsizetype column = 0;
-    for (const QChar c : reference) {
-        if (c < QLatin1Char('A') || c > QLatin1Char('Z'))
-            break;
+    for (const QChar c : match.capturedView(1))
         column = column * 26 + (c.unicode() - 'A' + 1);
-    }
-    return column - 1;
-}
-
-void ReadCell(QXmlStreamReader& xml, const QStringList& shared, csvformat::Record& row) {
-    const auto attributes = xml.attributes();
-    const QString type = attributes.value(QLatin1String("t")).toString();
-    const QString reference = attributes.value(QLatin1String("r")).toString();
-    const qsizetype column = reference.isEmpty() ? row.fields.size() : ColumnOf(reference);
-    QString value;
-    while (xml.readNextStartElement()) {
-        if (xml.name() == QLatin1String("v"))
-            value = xml.readElementText();
-        else if (xml.name() == QLatin1String("is"))
-            value = RunText(xml);
-        else
-            xml.skipCurrentElement();
-    }
-    if (type == QLatin1String("s"))
-        value = shared.value(value.toInt());
-    else if (type == QLatin1String("e") && row.fault.isEmpty())
-        row.fault = QStringLiteral("セル %1 がエラー値 %2 です。").arg(reference, value);
-    else if (type == QLatin1String("str"))
-        value = Unescaped(value);
-    while (column >= 0 && row.fields.size() < column)
-        row.fields << QString();
-    if (column >= row.fields.size())
-        row.fields << value;
-}
-
-// False when the sheet is not well-formed XML: its rows so far may not be all it holds.
-bool ReadRows(const QByteArray& sheet, const QStringList& shared, QList<csvformat::Record>& rows) {
-    QXmlStreamReader xml(sheet);
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("row"))
-            continue;
-        csvformat::Record row;
-        row.line = xml.attributes().value(QLatin1String("r")).toLongLong();
-        if (row.line == 0)
-            row.line = rows.isEmpty() ? 1 : rows.last().line + 1;
-        while (xml.readNextStartElement()) {
-            if (xml.name() == QLatin1String("c"))
-                ReadCell(xml, shared, row);
-            else
-                xml.skipCurrentElement();
-        }
-        // Formatting alone leaves empty cells behind the last value, and rows with none.
-        while (!row.fields.isEmpty() && row.fields.last().isEmpty())
-            row.fields.removeLast();
-        if (!row.fields.isEmpty() || !row.fault.isEmpty())
-            rows << row;
-    }
-    return !xml.hasError();
+    return column <= kMostColumns ? std::optional(column - 1) : std::nullopt;
 }
 
 } // namespace
@@ -200,26 +169,161 @@ bool IsArchive(const QByteArray& bytes) {
     return bytes.startsWith("PK\x03\x04");
 }
 
-QString ReadFirstSheet(const QByteArray& workbook, QList<csvformat::Record>& rows) {
-    const QString broken = QStringLiteral(
+struct FirstSheet::Parts {
+    std::unique_ptr<zip_t, ArchiveCloser> archive;
+    std::unique_ptr<EntryDevice> sheet;
+    std::unique_ptr<QXmlStreamReader> xml;
+};
+
+FirstSheet::FirstSheet(const QByteArray& workbook) : parts_(std::make_unique<Parts>()) {
+    fault_ = QStringLiteral(
         "Excel ブック (.xlsx) として読めません。表計算ソフトで保存し直してください。");
-    const Archive archive(workbook);
-    if (!archive.IsOpen())
-        return broken;
-    const auto book = archive.Entry(QStringLiteral("xl/workbook.xml"));
-    const auto links = archive.Entry(QStringLiteral("xl/_rels/workbook.xml.rels"));
-    if (!book || !links)
-        return broken;
+    zip_error_t error;
+    zip_error_init(&error);
+    if (zip_source_t* source = zip_source_buffer_create(workbook.constData(),
+                                                        zip_uint64_t(workbook.size()), 0, &error)) {
+        parts_->archive.reset(zip_open_from_source(source, ZIP_RDONLY, &error));
+        if (!parts_->archive)
+            zip_source_free(source);
+    }
+    zip_error_fini(&error);
+    if (!parts_->archive)
+        return;
+    zip_t* archive = parts_->archive.get();
+    // Each part is read whole and must be well-formed XML: a part cut short may still parse as
+    // far as it goes, and give fewer strings or a shorter title than the file holds.
+    const auto whole = [](EntryDevice& part, const QXmlStreamReader& xml) {
+        return part.isOpen() && !xml.hasError() && part.ReadWhole();
+    };
+    EntryDevice links(archive, QStringLiteral("xl/_rels/workbook.xml.rels"), kSmallPartLimit);
+    EntryDevice book(archive, QStringLiteral("xl/workbook.xml"), kSmallPartLimit);
+    if (!links.isOpen() || !book.isOpen())
+        return;
+    QXmlStreamReader linksXml(&links);
     QString sharedPart;
-    const QHash<QString, QString> targets = Relationships(*links, &sharedPart);
-    const auto sheet = archive.Entry(targets.value(FirstSheetId(*book)));
-    if (!sheet)
-        return broken;
-    const auto shared =
-        sharedPart.isEmpty() ? std::optional<QByteArray>(QByteArray()) : archive.Entry(sharedPart);
-    if (!shared || !ReadRows(*sheet, SharedStrings(*shared), rows))
-        return broken;
-    return {};
+    const QHash<QString, QString> targets = Relationships(linksXml, &sharedPart);
+    QXmlStreamReader bookXml(&book);
+    const QString sheetId = FirstSheetId(bookXml);
+    if (!whole(links, linksXml) || !whole(book, bookXml) || !targets.contains(sheetId))
+        return;
+    if (!sharedPart.isEmpty()) {
+        EntryDevice strings(archive, sharedPart, kStringsLimit);
+        std::optional<QStringList> read;
+        if (strings.isOpen())
+            read = SharedStrings(strings);
+        if (!read || !strings.ReadWhole()) {
+            fault_ = QStringLiteral("Excel ブックの共有文字列 (%1) が壊れています。表計算ソフトで"
+                                    "保存し直してください。")
+                         .arg(sharedPart);
+            return;
+        }
+        shared_ = *read;
+    }
+    parts_->sheet = std::make_unique<EntryDevice>(archive, targets.value(sheetId), kSheetLimit);
+    if (!parts_->sheet->isOpen())
+        return;
+    sheetName_ = targets.value(sheetId);
+    parts_->xml = std::make_unique<QXmlStreamReader>(parts_->sheet.get());
+    fault_.clear();
+}
+
+FirstSheet::~FirstSheet() = default;
+
+bool FirstSheet::Next(csvformat::Record& row) {
+    if (!parts_->xml || ended_)
+        return false;
+    QXmlStreamReader& xml = *parts_->xml;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("row"))
+            continue;
+        row = csvformat::Record();
+        const QStringView number = xml.attributes().value(QLatin1String("r"));
+        row.line = number.isEmpty() ? lastRow_ + 1 : number.toLongLong();
+        if (row.line <= lastRow_ || row.line > kMostRows) {
+            row.line = lastRow_ + 1;
+            row.fault = QStringLiteral("行番号「%1」が正しくないか、前の行より後ではありません。")
+                            .arg(number);
+            ended_ = true;
+            return true;
+        }
+        lastRow_ = row.line;
+        while (xml.readNextStartElement()) {
+            if (xml.name() == QLatin1String("c"))
+                ReadCell(xml, row);
+            else
+                xml.skipCurrentElement();
+        }
+        // Formatting alone leaves empty cells behind the last value, and rows with none.
+        while (!row.fields.isEmpty() && row.fields.last().isEmpty())
+            row.fields.removeLast();
+        if (xml.hasError())
+            break;
+        if (!row.fields.isEmpty() || !row.fault.isEmpty())
+            return true;
+    }
+    ended_ = true;
+    if (!xml.hasError() && parts_->sheet->ReadWhole())
+        return false;
+    // Cut short or broken, in a row or after the last: the rows so far may not be all it holds.
+    const qint64 brokenAt = xml.hasError() && row.line == lastRow_ ? lastRow_ : lastRow_ + 1;
+    row = csvformat::Record();
+    row.line = brokenAt;
+    row.fault = QStringLiteral("シート (%1) が壊れているか途中で切れています。表計算ソフトで"
+                               "保存し直してください。")
+                    .arg(sheetName_);
+    return true;
+}
+
+void FirstSheet::ReadCell(QXmlStreamReader& xml, csvformat::Record& row) {
+    const auto attributes = xml.attributes();
+    const QString type = attributes.value(QLatin1String("t")).toString();
+    const QString reference = attributes.value(QLatin1String("r")).toString();
+    const auto fail = [&](const QString& reason) {
+        if (row.fault.isEmpty())
+            row.fault = QStringLiteral("セル %1: %2").arg(reference, reason);
+        xml.skipCurrentElement();
+    };
+    const std::optional<qsizetype> column =
+        reference.isEmpty() ? std::optional(row.fields.size()) : ColumnOf(reference, row.line);
+    if (!column)
+        return fail(QStringLiteral("セルの位置が正しくありません (A1 から XFD1048576 まで、"
+                                   "大文字で、行の番号と同じ行)。"));
+    if (*column < row.fields.size() || *column >= kMostColumns)
+        return fail(QStringLiteral("同じ行のセルが、左から右の順に一度ずつ並んでいません。"));
+    QString value;
+    bool formula = false;
+    while (xml.readNextStartElement()) {
+        if (xml.name() == QLatin1String("v"))
+            value = xml.readElementText();
+        else if (xml.name() == QLatin1String("is"))
+            value = RunText(xml);
+        else if (xml.name() == QLatin1String("f"))
+            formula = true, xml.skipCurrentElement();
+        else
+            xml.skipCurrentElement();
+    }
+    if (formula && row.fault.isEmpty())
+        row.fault = QStringLiteral("セル %1 は計算式です。計算式を値に変えて保存し直して"
+                                   "ください。")
+                        .arg(reference);
+    if (type == QLatin1String("s")) {
+        bool isNumber = false;
+        const qsizetype index = value.toLongLong(&isNumber);
+        if (!isNumber || index < 0 || index >= shared_.size()) {
+            if (row.fault.isEmpty())
+                row.fault = QStringLiteral("セル %1 の共有文字列の番号「%2」がありません。")
+                                .arg(reference, value);
+            return;
+        }
+        value = shared_[index];
+    } else if (type == QLatin1String("e") && row.fault.isEmpty()) {
+        row.fault = QStringLiteral("セル %1 がエラー値 %2 です。").arg(reference, value);
+    } else if (type == QLatin1String("str")) {
+        value = Unescaped(value);
+    }
+    while (row.fields.size() < *column)
+        row.fields << QString();
+    row.fields << value;
 }
 
 } // namespace workbookfile
