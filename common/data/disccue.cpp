@@ -63,6 +63,8 @@ std::optional<QString> LineFault(const QString& line) {
     const QString word = trimmed.section(QLatin1Char(' '), 0, 0).section(QLatin1Char('\t'), 0, 0);
     if (!keywords.contains(word.toUpper()))
         return QStringLiteral("CUE シートの命令ではありません: %1").arg(word);
+    if (trimmed.size() == word.size() && word.toUpper() != QLatin1String("REM"))
+        return QStringLiteral("%1 の後に値がありません。").arg(word);
     if (word.toUpper() == QLatin1String("TRACK") && !track.match(trimmed).hasMatch())
         return QStringLiteral("TRACK の行は「TRACK 番号 種類」で、番号は 1 から 99 までです。");
     const QString upper = word.toUpper();
@@ -72,6 +74,26 @@ std::optional<QString> LineFault(const QString& line) {
                               "74 まで)。")
             .arg(upper);
     return std::nullopt;
+}
+
+// The line libcue gives up at. It counts lines on from every sheet it read before in the process,
+// so the line is found anew: the fewest first lines it already gives up on.
+qint64 FirstUnparsedLine(const QStringList& lines) {
+    const auto givesUp = [&](qsizetype count) {
+        QByteArray complaints;
+        const QByteArray prefix = (lines.mid(0, count).join(QLatin1Char('\n')) + '\n').toUtf8();
+        const std::unique_ptr<Cd, decltype(&cd_delete)> cd(ParseCue(prefix, complaints), cd_delete);
+        return !cd || !complaints.isEmpty();
+    };
+    qsizetype low = 1, high = lines.size();
+    while (low < high) {
+        const qsizetype middle = (low + high) / 2;
+        if (givesUp(middle))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return low;
 }
 
 QString CdText(Cdtext* text, Pti what) {
@@ -96,11 +118,8 @@ Read ReadCue(const QString& text) {
     QByteArray complaints;
     const std::unique_ptr<Cd, decltype(&cd_delete)> cd(ParseCue(utf8, complaints), cd_delete);
     if (!cd || !complaints.isEmpty()) {
-        // "9: syntax error": the line libcue stopped at.
-        static const QRegularExpression at(QStringLiteral("(\\d+): syntax error"));
-        const QRegularExpressionMatch match = at.match(QString::fromUtf8(complaints));
         read.problems << trackcsv::Problem{
-            match.hasMatch() ? match.captured(1).toLongLong() : 0,
+            FirstUnparsedLine(lines),
             QStringLiteral("CUE シートとして読めない所があります。FILE、TRACK、INDEX の行を"
                            "確かめて下さい。")};
         return read;
