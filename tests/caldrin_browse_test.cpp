@@ -243,6 +243,13 @@ TEST_F(CaldrinBrowse, FindNarrowsKeyByKeyAsAFreshSearchWouldFind) {
     for (const QChar typed : QString("FILLER 4"))
         find->Text()->insert(typed);
     EXPECT_EQ(find->Results()->model()->rowCount(), 2) << "Filler 4 and Filler 40";
+    // Taking a key back finds what a fresh search of the shorter text finds.
+    QTest::keyClick(find->Text(), Qt::Key_Backspace);
+    const int widened = find->Results()->model()->rowCount();
+    find->Text()->clear();
+    find->Text()->insert("FILLER ");
+    EXPECT_EQ(widened, find->Results()->model()->rowCount());
+    EXPECT_EQ(widened, 40);
 }
 
 // The results come a screenful at a time, yet Ctrl+End reaches the last of them.

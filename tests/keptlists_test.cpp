@@ -204,10 +204,15 @@ private:
 
     void WriteFromAnotherConnection(const QString& group, const QString& artist, bool insert) {
         const char* column = p_.program == Program::Caldrin ? "アルバム名" : "MD番号";
-        // Another tool may write a disc number as a number, which sorts before every text.
+        // Another tool may write a disc number as a number, which sorts before every text, or
+        // leave a group out, as Null, or empty: the lists hold each apart from the others.
         bool number = false;
         group.toInt(&number);
-        const QString value = number && schema_ == Schema::Untyped ? group : "'" + group + "'";
+        const int kind = Pick(6);
+        const QString value = kind == 0                              ? QString("NULL")
+                              : kind == 1                            ? QString("''")
+                              : number && schema_ == Schema::Untyped ? group
+                                                                     : "'" + group + "'";
         for (const CatalogueFolder& folder : folders_)
             folder.Open()->Execute(
                 insert

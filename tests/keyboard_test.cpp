@@ -66,6 +66,16 @@ TEST_F(Keyboard, EveryCommandRunsFromTheKeyboard) {
     TabToAndType(window->txtName, "retyped");
     Press(Qt::ALT | Qt::Key_U);
     EXPECT_EQ(StoredTitles().last(), "retyped");
+    // The artist tab's 修正 has the album tab's key, and takes the artist tab's row.
+    Press(Qt::CTRL | Qt::Key_Tab);
+    ASSERT_EQ(window->SSTab1->Tab(), 2);
+    ASSERT_EQ(window->DBGrid2->Columns(4).Value(), "retyped");
+    Press(Qt::ALT | Qt::Key_E);
+    ASSERT_EQ(window->SSTab1->Tab(), 3);
+    EXPECT_EQ(window->txtName->text(), "retyped");
+    EXPECT_EQ(window->PrevTab, 2);
+    Press(Qt::CTRL | Qt::Key_PageUp);
+    Press(Qt::CTRL | Qt::Key_PageUp);
 
     // Picked from the opened list, which makes the tab printable.
     ASSERT_EQ(window->SSTab1->Tab(), 1);

@@ -279,18 +279,19 @@ TEST_F(MklabelTest, FitSetsEveryTrackOfALongDiscWithinItsCase) {
                  {shell.Path() + "/discs.mdb",
                   "CREATE TABLE データレコード (ID INTEGER PRIMARY KEY, MD番号, アルバム名, "
                   "アーチスト名, 曲番, 曲名); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT "
-                  "i + 1 FROM n WHERE i < 60) INSERT INTO データレコード (MD番号, アルバム名, "
+                  "i + 1 FROM n WHERE i < 120) INSERT INTO データレコード (MD番号, アルバム名, "
                   "アーチスト名, 曲番, 曲名) SELECT CAST(d AS TEXT), d || '" +
                       name +
                       "', 'Anna', i, "
                       "'T' || i "
-                      "FROM n, (SELECT 8 AS d UNION SELECT 24 UNION SELECT 60) WHERE i <= d"});
+                      "FROM n, (SELECT 8 AS d UNION SELECT 24 UNION SELECT 60 UNION SELECT 120) "
+                      "WHERE i <= d"});
     ASSERT_TRUE(sqlite.waitForFinished());
     ASSERT_EQ(sqlite.exitCode(), 0) << sqlite.readAllStandardError().toStdString();
     const double mm = 72 / 25.4;
     for (const Program program : {Program::Caldrin, Program::Trensoly})
         for (const report::Label label : {report::Label::Md, report::Label::Cassette})
-            for (const int tracks : {8, 24, 60}) {
+            for (const int tracks : {8, 24, 60, 120}) {
                 const QString kind = label == report::Label::Md ? "md" : "cassette";
                 const QString disc = QString::number(tracks);
                 SCOPED_TRACE((kind + " " + disc).toStdString());
@@ -321,6 +322,9 @@ TEST_F(MklabelTest, FitSetsEveryTrackOfALongDiscWithinItsCase) {
                 EXPECT_FALSE(plain.keys().filter("T" + disc).isEmpty());
                 EXPECT_FALSE(fitted.keys().filter("T" + disc).isEmpty());
                 EXPECT_LE(lowest(fitted), bottom);
+                // However many tracks, no line is set smaller than 5 pt: more columns instead.
+                for (const QRectF& box : fitted)
+                    EXPECT_GE(box.height(), 5 * 0.9);
                 if (tracks == 8)
                     EXPECT_EQ(fitted, plain);
                 else

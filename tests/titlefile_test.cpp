@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <cstring>
@@ -187,6 +188,22 @@ TEST_F(TitleFileTest, RefusedCharacterLeavesOldFileAndBufferClean) {
     out.Write("B");
     out.Close();
     EXPECT_EQ(contents(), QByteArray("\"OK\"\r\n\"B\"\r\n"));
+}
+
+// A settings file the user keeps elsewhere under a link, or private to himself, stays so.
+TEST_F(TitleFileTest, SavingThroughALinkOrOverAPrivateFileKeepsBoth) {
+    const QString target = path("kept/TITLE.TXT");
+    ASSERT_TRUE(QDir().mkpath(path("kept")));
+    put("\"OLD\"\r\n");
+    ASSERT_TRUE(QFile::rename(path(), target));
+    ASSERT_TRUE(QFile::link(target, path()));
+    ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
+    save({"NEW"});
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    EXPECT_EQ(QFileInfo(path()).symLinkTarget(), target);
+    EXPECT_EQ(contents(), "\"NEW\"\r\n");
+    EXPECT_EQ(QFileInfo(target).permissions() & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(QDir(path("kept")).entryList(QDir::Files | QDir::Hidden), QStringList{"TITLE.TXT"});
 }
 
 TEST_F(TitleFileTest, FailedSaveReportsTheFileAndKeepsTheOldOne) {

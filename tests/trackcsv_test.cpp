@@ -220,6 +220,16 @@ TEST(TrackCsvTest, Cp932IsWrittenAsTheTitleFileWritesIt) {
     } catch (const std::runtime_error& error) {
         EXPECT_TRUE(QString::fromUtf8(error.what()).contains("「🎵」(U+1F3B5)")) << error.what();
     }
+    // Line breaks of every kind inside a title come back as they were.
+    const CatalogueFolder broken;
+    Add(broken, Program::Caldrin, {{"A", "B", "", 1, "夏\r冬\n春\r\n秋"}});
+    const QByteArray cp932 = trackcsv::Export(*broken.Open(), Program::Caldrin, Encoding::Cp932);
+    EXPECT_EQ(ImportIntoNew(Program::Caldrin, cp932, Encoding::Cp932).exported, cp932);
+    EXPECT_TRUE(QStringDecoder("windows-31j")
+                    .decode(cp932)
+                    .
+                    operator QString()
+                    .contains("\"夏\r冬\n春\r\n秋\""));
 }
 
 } // namespace

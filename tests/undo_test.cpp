@@ -133,6 +133,22 @@ TEST_F(Undo, GoesBackThroughAHundredWrites) {
     EXPECT_FALSE(Items("cmbAlbum(1)").contains("Many"));
 }
 
+// The history keeps exactly its limit of steps, and a new write ends what could be redone.
+TEST(UndoHistory, KeepsItsLimitAndForgetsRedoOnANewWrite) {
+    using writehistory::Direction;
+    writehistory::History history;
+    for (int step = 0; step <= writehistory::History::kLimit; ++step)
+        history.Record({"追加", QString::number(step), {}});
+    int kept = 0;
+    for (; history.Next(Direction::Undo); ++kept)
+        history.Taken(Direction::Undo);
+    EXPECT_EQ(kept, writehistory::History::kLimit);
+    EXPECT_EQ(history.Next(Direction::Redo)->track, "1") << "the oldest step went";
+    history.Record({"削除", "new", {}});
+    EXPECT_EQ(history.Next(Direction::Redo), nullptr);
+    EXPECT_EQ(history.Next(Direction::Undo)->track, "new");
+}
+
 using UndoDiscs = WindowTest<frmTrensoly, Program::Trensoly>;
 
 TEST_F(UndoDiscs, ADeletedTrackComesBackOnItsDisc) {
