@@ -22,7 +22,7 @@ constexpr int kMostMutations = 20000;
 
 class Mutator {
 public:
-    explicit Mutator(unsigned seed) : random_(seed) {}
+    explicit Mutator(unsigned sequence) : random_(sequence) {}
 
     // One to four changes of the kinds a damaged or hand-edited file shows.
     QByteArray Mutated(QByteArray bytes) {
@@ -110,9 +110,9 @@ qint64 LineCount(const QByteArray& bytes) {
 
 // Mutates seeds until the time or the count runs out, checking each with check; returns how
 // many were taken whole.
-int Fuzz(const QList<QByteArray>& seeds, unsigned seed,
+int Fuzz(const QList<QByteArray>& seeds, unsigned sequence,
          const std::function<bool(const QByteArray&)>& check) {
-    Mutator mutator(seed);
+    Mutator mutator(sequence);
     QElapsedTimer clock;
     clock.start();
     int accepted = 0;
@@ -191,7 +191,7 @@ TEST(ReaderCheck, Workbooks) {
 TEST(ReaderCheck, TitleFiles) {
     QTemporaryDir folder;
     const QString path = folder.filePath("TITLE.TXT");
-    QByteArray seed = "\"夏の午後 \"\"live\"\"\",\"ｶﾞﾗｽ\"\r\n\"ASC\"\r\n\"Y\"\r\n\"N\"\r\n";
+    const QByteArray settings = "\"夏の午後 \"\"live\"\"\",\"ｶﾞﾗｽ\"\r\n\"ASC\"\r\n\"Y\"\r\n\"N\"\r\n";
     const auto write = [&](const QByteArray& bytes) {
         QFile file(path);
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
@@ -206,7 +206,7 @@ TEST(ReaderCheck, TitleFiles) {
         }
         return true;
     };
-    const int accepted = Fuzz({seed}, 4, [&](const QByteArray& file) {
+    const int accepted = Fuzz({settings}, 4, [&](const QByteArray& file) {
         QStringList values;
         if (!write(file) || !read(values))
             return false;

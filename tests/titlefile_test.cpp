@@ -1,3 +1,4 @@
+#include "shiftjis.h"
 #include "testsupport.h"
 #include "titlefile.h"
 
@@ -175,6 +176,7 @@ TEST_F(TitleFileTest, RefusedCharacterLeavesOldFileAndBufferClean) {
     for (const QString& text : refused) {
         SCOPED_TRACE(text.toStdString());
         EXPECT_FALSE(CanEncode(text));
+        EXPECT_NE(shiftjis::FirstUnencodable(text), "") << "the window would save it";
         EXPECT_THROW(out.Write(text), FileError);
     }
     EXPECT_EQ(contents(), old);
