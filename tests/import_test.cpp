@@ -120,4 +120,15 @@ TEST_F(ImportDiscs, APastedListGoesOnTheDiscNumberTyped) {
     EXPECT_EQ(window->SSTab1->Tab(), 1);
     EXPECT_EQ(Text("cmbMD(2)"), "42");
     EXPECT_EQ(Column(*window->DBGrid1, 3), QStringList{"Dawn"});
+
+    // More than a MiniDisc holds is said, and nothing is offered to add.
+    import = PressImport(*window);
+    QString many;
+    for (int track = 1; track <= 300; ++track)
+        many += QStringLiteral("Title %1\n").arg(track);
+    import->Pasted()->setPlainText(many);
+    EXPECT_TRUE(
+        import->Status()->text().contains("255 行目: 1 枚の MiniDisc に入るのは 254 曲まで"))
+        << import->Status()->text().toStdString();
+    EXPECT_EQ(import->Grid()->rowCount(), 0);
 }
