@@ -293,12 +293,11 @@ void FirstSheet::ReadCell(QXmlStreamReader& xml, csvformat::Record& row) {
     QString value;
     bool formula = false;
     while (xml.readNextStartElement()) {
+        formula = formula || xml.name() == QLatin1String("f");
         if (xml.name() == QLatin1String("v"))
             value = xml.readElementText();
         else if (xml.name() == QLatin1String("is"))
             value = RunText(xml);
-        else if (xml.name() == QLatin1String("f"))
-            formula = true, xml.skipCurrentElement();
         else
             xml.skipCurrentElement();
     }
