@@ -6,9 +6,12 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTimer>
+#include <QToolBar>
+#include <functional>
 
 namespace {
 
@@ -140,6 +143,114 @@ TEST_F(Keyboard, EveryCommandRunsFromTheKeyboard) {
     QFile exported(csv);
     ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
     EXPECT_TRUE(exported.readAll().startsWith("アーチスト名,"));
+    EXPECT_EQ(Prompts(), QStringList{"5 曲を " + csv + " に書き出しました。"});
+}
+
+// Runs the press while a modal dialog it opens is answered: returns the dialog's class, or empty
+// when none opened.
+QString ModalOpenedBy(const std::function<void()>& press) {
+    QString opened;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            opened = QString::fromLatin1(modal->metaObject()->className());
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+        }
+    });
+    press();
+    QApplication::processEvents();
+    return opened;
+}
+
+TEST_F(Keyboard, ThePreviewIsUsedByKeysAlone) {
+    MakeCatalogue();
+    Start();
+    Press(Qt::CTRL | Qt::Key_PageDown);
+    ASSERT_TRUE(TabTo(&List("cmbAlbum(1)")));
+    Press(Qt::ALT | Qt::Key_Down);
+    TypeText("Blue Harbor");
+    Press(Qt::Key_Return);
+    Press(Qt::CTRL | Qt::Key_P);
+    auto* preview = window->findChild<QPrintPreviewDialog*>();
+    ASSERT_NE(preview, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(preview));
+    QApplication::setActiveWindow(preview);
+    auto* toolBar = preview->findChild<QToolBar*>();
+    ASSERT_NE(toolBar, nullptr);
+
+    // Each command with its key, told in its tip, in reach of Tab and not behind the overflow.
+    const QStringList keyed = {"Ctrl+Shift+P", "Ctrl+P", "Ctrl+K", "Ctrl+M"};
+    QStringList keys;
+    for (QAction* action : toolBar->actions()) {
+        if (action->shortcut().isEmpty())
+            continue;
+        const QString key = action->shortcut().toString(QKeySequence::NativeText);
+        keys << key;
+        EXPECT_TRUE(action->toolTip().endsWith("(" + key + ")")) << action->toolTip().toStdString();
+        QWidget* button = toolBar->widgetForAction(action);
+        ASSERT_NE(button, nullptr);
+        EXPECT_TRUE(button->isVisible()) << key.toStdString();
+        EXPECT_TRUE(TabTo(button)) << key.toStdString();
+    }
+    EXPECT_EQ(keys, keyed);
+
+    auto* fit = toolBar->findChild<QAction*>("fitToMedium");
+    const bool fitted = fit->isChecked();
+    Press(Qt::CTRL | Qt::Key_M);
+    EXPECT_NE(fit->isChecked(), fitted);
+    Press(Qt::CTRL | Qt::Key_M);
+    EXPECT_EQ(fit->isChecked(), fitted);
+    EXPECT_FALSE(ModalOpenedBy([] { Press(Qt::CTRL | Qt::Key_P); }).isEmpty());
+    // Back to the preview, as the window manager gives it back once the dialog closes.
+    QApplication::setActiveWindow(preview);
+    Press(Qt::CTRL | Qt::Key_K);
+    QDialog* calibration = nullptr;
+    for (auto* dialog : preview->findChildren<QDialog*>())
+        if (dialog->isVisible())
+            calibration = dialog;
+    ASSERT_NE(calibration, nullptr);
+    calibration->reject();
+
+    const QPointer<QPrintPreviewDialog> open = preview;
+    Press(Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !open || !open->isVisible(); }));
+}
+
+TEST_F(Keyboard, UndoFromTheEntryTabAndCommandsOnAFoundRow) {
+    MakeCatalogue();
+    Start();
+    TypeEntry("Keys", "Board", "1", "first");
+    window->chkRenzoku->setCheckState(Qt::Checked);
+    Press(Qt::ALT | Qt::Key_A);
+    ASSERT_EQ(QApplication::focusWidget(), window->txtName);
+    ASSERT_TRUE(StoredTitles().contains("first"));
+    // The field has nothing of its own to take back, so the keys are the window's.
+    Press(Qt::CTRL | Qt::Key_Z);
+    EXPECT_FALSE(StoredTitles().contains("first"));
+    Press(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+    EXPECT_TRUE(StoredTitles().contains("first"));
+    // Typing of its own is the field's to take back first.
+    TypeText("second");
+    Press(Qt::CTRL | Qt::Key_Z);
+    EXPECT_EQ(window->txtName->text(), "");
+    EXPECT_TRUE(StoredTitles().contains("first"));
+
+    FindWindow* find = PressFind();
+    ASSERT_NE(find, nullptr);
+    QApplication::setActiveWindow(find);
+    TypeText("rain");
+    Press(Qt::Key_Return);
+    // The find window makes way for the row, which holds the focus.
+    EXPECT_FALSE(find->isVisible());
+    QApplication::setActiveWindow(window.get());
+    ASSERT_EQ(QApplication::focusWidget(), window->DBGrid1);
+    EXPECT_EQ(window->DBGrid1->Columns(4).Value(), "Rain");
+    Press(Qt::Key_F2);
+    ASSERT_EQ(window->SSTab1->Tab(), 3);
+    EXPECT_EQ(window->txtName->text(), "Rain");
+    Press(Qt::CTRL | Qt::Key_F);
+    EXPECT_TRUE(find->isVisible());
+    EXPECT_EQ(find->Text()->text(), "rain");
 }
 
 } // namespace

@@ -5,11 +5,15 @@
 #include "cataloguewindow.h"
 #include "findwindow.h"
 #include "msgbox.h"
+#include "recordset.h"
 #include "savefile.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QShortcut>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -26,9 +30,42 @@ void RunInTheBackground() {
     syscall(SYS_ioprio_set, kWhoProcess, thread, kIdleClass << kClassShift);
 }
 
+// A text field takes the undo keys for its own typing, even with nothing of its own to take back;
+// then they are the window's, so that Ctrl+Z after an add does what the title says it does.
+class UndoKeysToWindow : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // An editable list hands the keys to its line edit past any filter of the edit's own.
+        auto* list = qobject_cast<QComboBox*>(watched);
+        auto* edit = list ? list->lineEdit() : qobject_cast<QLineEdit*>(watched);
+        if (!edit || event->type() != QEvent::ShortcutOverride)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Not accepted, the key goes on to the window's shortcut.
+        return (key->matches(QKeySequence::Undo) && !edit->isUndoAvailable()) ||
+               (IsRedoKey(*key) && !edit->isRedoAvailable());
+    }
+
+private:
+    static bool IsRedoKey(const QKeyEvent& key) {
+        const QKeyCombination pressed = key.keyCombination();
+        return key.matches(QKeySequence::Redo) ||
+               pressed == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z) ||
+               pressed == QKeyCombination(Qt::CTRL, Qt::Key_Y);
+    }
+};
+
 } // namespace
 
 void CatalogueWindow::ConnectToolShortcuts() {
+    auto* undoKeys = new UndoKeysToWindow(this);
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        edit->installEventFilter(undoKeys);
+    for (QComboBox* list : findChildren<QComboBox*>())
+        list->installEventFilter(undoKeys);
     const auto onKey = [this](const QKeySequence& key, const std::function<void()>& command) {
         connect(new QShortcut(key, this), &QShortcut::activated, this, command);
     };
@@ -76,6 +113,8 @@ void CatalogueWindow::OpenFind() {
                 [this](const QStringList& row) {
                     bool shown = false;
                     Guarded([&] { shown = ShowFoundTrack(row); });
+                    if (shown)
+                        FocusFoundRow();
                     return shown;
                 },
                 [this] { return dbTrack->DataVersion(); });
@@ -90,6 +129,15 @@ void CatalogueWindow::OpenFind() {
     // Ready for the next search to be typed over the last one.
     find_->Text()->setFocus();
     find_->Text()->selectAll();
+}
+
+// The find window makes way, so the row is seen and F2, Delete and Alt+M act on it at once;
+// Ctrl+F brings it back as it was.
+void CatalogueWindow::FocusFoundRow() {
+    find_->hide();
+    raise();
+    activateWindow();
+    (SSTab1->Tab() == 2 ? DBGrid2 : DBGrid1)->setFocus();
 }
 
 void CatalogueWindow::TellFind(qint64 id, const QList<QVariant>& now) {
@@ -155,9 +203,25 @@ void CatalogueWindow::ExportTracks() {
         format = trackbook::Format::Workbook;
     else if (suffix == QLatin1String("csv") && format == trackbook::Format::Workbook)
         format = trackbook::Format::CsvUtf8;
-    const QString problem = ExportTracksTo(path, format);
-    if (!problem.isEmpty())
-        MsgBox(problem, vbOKOnly, kCheckTitle);
+    // One state of the catalogue for the count and the file alike.
+    qint64 tracks = 0;
+    QString problem;
+    try {
+        dbTrack->Execute(QStringLiteral("BEGIN"));
+        tracks = dbTrack
+                     ->OpenSnapshot(QStringLiteral("SELECT count(*) FROM ") +
+                                    Identifier(tracktable::kTable))
+                     ->Value(0)
+                     .toLongLong();
+        problem = ExportTracksTo(path, format);
+    } catch (const std::exception& error) {
+        problem = QString::fromUtf8(error.what());
+    }
+    dbTrack->Rollback();
+    MsgBox(problem.isEmpty()
+               ? QStringLiteral("%L1 曲を %2 に書き出しました。").arg(tracks).arg(path)
+               : problem,
+           vbOKOnly, kCheckTitle);
 }
 
 QString CatalogueWindow::ExportTracksTo(const QString& path, trackbook::Format format) {

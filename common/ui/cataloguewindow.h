@@ -235,6 +235,7 @@ private:
     void Form_Unload();
     void CloseCatalogue();
     void CorrectCurrentRow(const DataGrid& grid);
+    void FocusFoundRow();
     bool CorrectedRowStillAsLoaded();
     void CreateControls();
     void ConnectToolShortcuts();

@@ -7,6 +7,7 @@
 #include "recordset.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QGraphicsView>
 #include <QPrintPreviewDialog>
@@ -15,6 +16,8 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
 
 namespace report {
 
@@ -58,6 +61,11 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override {
+        // Wide enough for the whole tool bar: nothing of it behind the overflow button.
+        if (auto* toolBar = findChild<QToolBar*>(); toolBar && !shownOnce_) {
+            shownOnce_ = true;
+            resize(std::max(width(), toolBar->sizeHint().width() + 2 * toolBar->x()), height());
+        }
         QPrintPreviewDialog::showEvent(event);
         // Once laid out, when the view knows its width.
         QTimer::singleShot(0, this, &LabelPreview::ZoomToLabel);
@@ -134,6 +142,7 @@ private:
                 MsgBox(problem, vbOKOnly, kCheckTitle);
             Relayout();
         });
+        GiveKeys(*toolBar);
     }
 
     void Calibrate() {
@@ -146,6 +155,35 @@ private:
         dialog->open();
     }
 
+    // Every command of the tool bar has a key, named in its tool tip, and a place in the focus
+    // chain, so the preview is used by keyboard as by mouse.
+    static void GiveKeys(QToolBar& toolBar) {
+        const auto named = [&](const char* qtText) -> QAction* {
+            const QString text = QCoreApplication::translate("QPrintPreviewDialog", qtText);
+            for (QAction* action : toolBar.actions())
+                if (action->text() == text)
+                    return action;
+            return nullptr;
+        };
+        const std::pair<QAction*, QKeySequence> keys[] = {
+            {named("Print"), QKeySequence::Print},
+            {named("Page setup"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)},
+            {toolBar.findChild<QAction*>(QStringLiteral("calibrate")),
+             QKeySequence(Qt::CTRL | Qt::Key_K)},
+            {toolBar.findChild<QAction*>(QStringLiteral("fitToMedium")),
+             QKeySequence(Qt::CTRL | Qt::Key_M)}};
+        for (const auto& [action, key] : keys) {
+            if (!action)
+                continue;
+            action->setShortcut(key);
+            action->setToolTip(QStringLiteral("%1 (%2)").arg(
+                action->toolTip(), key.toString(QKeySequence::NativeText)));
+        }
+        for (QToolButton* button : toolBar.findChildren<QToolButton*>())
+            button->setFocusPolicy(Qt::StrongFocus);
+    }
+
+    bool shownOnce_ = false;
     Label label_;
     Definition definition_;
     std::shared_ptr<const Snapshot> rows_;
