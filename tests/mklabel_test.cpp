@@ -350,3 +350,49 @@ TEST_F(MklabelTest, FitSetsEveryTrackOfALongDiscWithinItsCase) {
                 }
             }
 }
+
+// A title or name longer than its place ends in "…" within it on every label, fitted or not: none
+// is cut mid-letter with the rest of it in the file under the clip.
+TEST_F(MklabelTest, EveryTextLongerThanItsPlaceEndsInAnEllipsisWithinIt) {
+    const QString title = "Longtitle" + QString(80, 'x') + "END";
+    const CatalogueFolder shell;
+    QProcess sqlite;
+    sqlite.start("sqlite3", {shell.Path() + "/discs.mdb",
+                             "CREATE TABLE データレコード (ID INTEGER PRIMARY KEY, MD番号, "
+                             "アルバム名, アーチスト名, 曲番, 曲名); INSERT INTO データレコード "
+                             "(MD番号, アルバム名, アーチスト名, 曲番, 曲名) VALUES ('7', 'Album', "
+                             "'Anna', 1, 'Short'), ('7', 'Album', 'Anna', 2, '" +
+                                 title + "')"});
+    ASSERT_TRUE(sqlite.waitForFinished());
+    ASSERT_EQ(sqlite.exitCode(), 0) << sqlite.readAllStandardError().toStdString();
+    for (const Program program : {Program::Caldrin, Program::Trensoly})
+        for (const report::Label label : {report::Label::Md, report::Label::Cassette})
+            for (const QStringList& options : {QStringList{}, QStringList{"--fit"}}) {
+                const QString kind = label == report::Label::Md ? "md" : "cassette";
+                SCOPED_TRACE(
+                    (tracktable::ProgramName(program) + " " + kind + " " + options.join(""))
+                        .toStdString());
+                QStringList args = {tracktable::ProgramName(program), kind,
+                                    shell.Path() + "/discs.mdb", Out("long.pdf")};
+                args << (program == Program::Caldrin ? QStringList{"Album", "Anna"}
+                                                     : QStringList{"7"});
+                const Outcome made = Mklabel(args + options);
+                ASSERT_EQ(made.code, 0) << made.error.toStdString();
+                const auto words = Words(Out("long.pdf"));
+                EXPECT_TRUE(words.keys().filter("END").isEmpty());
+                const QStringList cut = words.keys().filter(QRegularExpression("Longtitle.*…$"));
+                ASSERT_EQ(cut.size(), 1) << words.keys().join(" ").toStdString();
+                const auto definition = report::LabelDefinition(program, label);
+                const auto field = std::find_if(
+                    definition.detail.fields.begin(), definition.detail.fields.end(),
+                    [](const report::TextField& field) { return field.column == "曲名"; });
+                ASSERT_NE(field, definition.detail.fields.end());
+                const double end =
+                    report::SheetTransform({})
+                        .map(QPointF(
+                            (definition.margins.left + field->left + field->width).InTwips(), 0))
+                        .x() /
+                    20;
+                EXPECT_LE(words.value(cut[0]).right(), end + 0.5);
+            }
+}

@@ -28,12 +28,6 @@ constexpr Distance kLegible = Distance::Points(5);
 // How much a bold text's outline is thickened, of its size: FreeType's own emboldening.
 constexpr double kEmbolden = 1.0 / 24;
 
-// What a label is filed under; a long one ends in "…" rather than running into its neighbour.
-bool IsName(const QString& column) {
-    return column == QStringLiteral("アルバム名") || column == QStringLiteral("アーチスト名") ||
-           column == QStringLiteral("ＭＤ番号");
-}
-
 // Sized in the painter's own units, twips, so the device's resolution is applied only once.
 QFont FieldFont(const PlacedText& text) {
     QFont font(QString::fromUtf8(kMincho));
@@ -145,7 +139,7 @@ void PageRenderer::PlaceBand(const Band& band, qint64 row, Distance top,
                    : QRectF((edge + field.left).InTwips(), (top + field.top).InTwips(),
                             field.width.InTwips(), field.height.InTwips());
         page.texts.append({field.name, Text(row, field.column), box, field.points * down,
-                           field.bold, field.alignment, fitted || IsName(field.column)});
+                           field.bold, field.alignment});
     }
     for (const Line& line : band.lines) {
         const bool tick = line.x1 == line.x2;
@@ -256,10 +250,10 @@ void PageRenderer::DrawPage(QPainter& painter, int page, bool cutGuides) const {
         const QFont font = FieldFont(text);
         painter.setFont(font);
         painter.setPen(Qt::black);
-        const QString shown = text.elided
-                                  ? QFontMetricsF(font, painter.device())
-                                        .elidedText(text.text, Qt::ElideRight, text.box.width())
-                                  : text.text;
+        // A text longer than its place ends in "…" within it; clipped, it would stop mid-letter
+        // with the rest still in the file under the clip.
+        const QString shown = QFontMetricsF(font, painter.device())
+                                  .elidedText(text.text, Qt::ElideRight, text.box.width());
         if (text.bold)
             DrawBold(painter, text, font, shown);
         else

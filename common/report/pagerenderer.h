@@ -26,8 +26,6 @@ struct PlacedText {
     double points;
     bool bold;
     Qt::Alignment alignment;
-    // A name that overruns its box ends in "…" within it.
-    bool elided = false;
 };
 
 struct PlacedLine {
