@@ -61,7 +61,17 @@ else
 fi
 reader_pid=$!
 # Orca refuses to start while another Orca of the user is running: this one ends with the session.
-trap 'kill "$reader_pid" 2>/dev/null; wait "$reader_pid" 2>/dev/null || true; rm -rf "$said" ${prefs:-}' EXIT
+# An Orca that never became ready may not heed SIGTERM; the session must end all the same.
+stop_reader() {
+    kill "$reader_pid" 2>/dev/null || return 0
+    for _ in $(seq 50); do
+        kill -0 "$reader_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -KILL "$reader_pid" 2>/dev/null || true
+    wait "$reader_pid" 2>/dev/null || true
+}
+trap 'stop_reader; rm -rf "$said" ${prefs:-}' EXIT
 for _ in $(seq 600); do
     grep -q "$ready" "$said" && break
     sleep 0.1
