@@ -191,7 +191,8 @@ TEST(ReaderCheck, Workbooks) {
 TEST(ReaderCheck, TitleFiles) {
     QTemporaryDir folder;
     const QString path = folder.filePath("TITLE.TXT");
-    const QByteArray settings = "\"夏の午後 \"\"live\"\"\",\"ｶﾞﾗｽ\"\r\n\"ASC\"\r\n\"Y\"\r\n\"N\"\r\n";
+    const QByteArray settings =
+        "\"夏の午後 \"\"live\"\"\",\"ｶﾞﾗｽ\"\r\n\"ASC\"\r\n\"Y\"\r\n\"N\"\r\n";
     const auto write = [&](const QByteArray& bytes) {
         QFile file(path);
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
