@@ -39,8 +39,7 @@ void frmCaldrin::BuildWindow() {
     NameGridsByTheirTabs();
     // The tab control comes up showing the entry tab, as it was last left at design.
     SSTab1->SetTab(3);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(SSTab1);
+    LayOutWindow();
 }
 
 QWidget* frmCaldrin::BuildAlbumTab() {

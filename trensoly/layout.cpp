@@ -54,8 +54,7 @@ void frmTrensoly::BuildWindow() {
     NameGridsByTheirTabs();
     // The tab control comes up showing the disc tab, as it was last left at design.
     SSTab1->SetTab(1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(SSTab1);
+    LayOutWindow();
 }
 
 QWidget* frmTrensoly::BuildOrderFrame() {

@@ -115,11 +115,8 @@ CatalogueWindow::DeleteOutcome CatalogueWindow::DeleteCurrentRow(const DataGrid&
     if (!GridHasRow(grid))
         return DeleteOutcome::Kept;
     // The box shows only its question; a reader also hears which track it is about.
-    QStringList track;
-    for (int column = 1; column < gridFields_.size(); ++column)
-        track << QStringLiteral("%1「%2」").arg(gridFields_[column], grid.Columns(column).Value());
     if (MsgBox(QStringLiteral("削除してもよろしいですか？"), vbYesNo, kCheckTitle,
-               QStringLiteral("削除する曲: ") + track.join(QLatin1Char(' '))) != vbYes)
+               QStringLiteral("削除する曲: ") + DescribeRow(grid)) != vbYes)
         return DeleteOutcome::Kept;
     rsTrack = dbTrack->OpenRecordset(statements::Table(), dbOpenDynaset);
     rsTrack->FindFirst(statements::IdCriterion(grid.Columns(0).Value()));
@@ -139,7 +136,33 @@ CatalogueWindow::DeleteOutcome CatalogueWindow::DeleteCurrentRow(const DataGrid&
     fullLists_->Written(columns, before, {});
     TellFind(id, {});
     RecordWrite(QStringLiteral("削除"), {id, before, {}});
+    deleted_ = before[columns.indexOf(QStringLiteral("曲名"))].toString();
     return DeleteOutcome::Deleted;
+}
+
+QString CatalogueWindow::DescribeRow(const DataGrid& grid) const {
+    QStringList row;
+    for (int column = 1; column < gridFields_.size(); ++column)
+        row << QStringLiteral("%1「%2」").arg(gridFields_[column], grid.Columns(column).Value());
+    return row.join(QLatin1Char(' '));
+}
+
+void CatalogueWindow::TellDeleted(const DataGrid& grid) {
+    if (deleted_.isEmpty())
+        return;
+    status_->Tell(QStringLiteral("「%1」を削除しました。").arg(std::exchange(deleted_, {})) +
+                  (GridHasRow(grid) ? QStringLiteral("今の行: ") + DescribeRow(grid)
+                                    : QStringLiteral("一覧に曲はありません。")));
+}
+
+// Said before the focus moves on, so a reader hears what was added and then where it is.
+void CatalogueWindow::TellAdded() {
+    const QString added = QStringLiteral("「%1」を追加しました。").arg(txtName->text());
+    status_->Tell(chkRenzoku->checkState() == Qt::Checked
+                      ? added + QStringLiteral("次は曲番 %1 の曲名です。")
+                                    .arg(NumberToText(*ParseNumber(txtNo->text()) + 1))
+                      : added +
+                            QStringLiteral("%1のタブに表示しています。").arg(SSTab1->tabText(1)));
 }
 
 bool CatalogueWindow::EntryChecksPass(const QStringList& filled, const QStringList& spliced) {
@@ -202,6 +225,8 @@ bool CatalogueWindow::WriteRow(bool adding) {
     // A correction that changed nothing leaves nothing to take back.
     if (before != after)
         RecordWrite(adding ? QStringLiteral("追加") : QStringLiteral("修正"), {id, before, after});
+    if (adding)
+        TellAdded();
     return true;
 }
 

@@ -29,6 +29,15 @@ QFont Mincho(double points, bool bold) {
 
 } // namespace
 
+void CatalogueWindow::LayOutWindow() {
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(SSTab1);
+    status_ = Named(new Announcer, QStringLiteral("status"));
+    // Nothing to tell before the first command.
+    status_->hide();
+    layout->addWidget(status_);
+}
+
 void CatalogueWindow::NameGridsByTheirTabs() {
     // A screen reader says what a grid lists by the tab it stands on.
     DBGrid1->setAccessibleName(SSTab1->tabText(1));

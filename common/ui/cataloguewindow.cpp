@@ -1,5 +1,6 @@
 #include "cataloguewindow.h"
 
+#include "announcer.h"
 #include "appsetup.h"
 #include "labelpreview.h"
 #include "msgbox.h"
@@ -10,6 +11,8 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <QSettings>
+#include <QStackedWidget>
+#include <QTabWidget>
 #include <QTimer>
 
 namespace {
@@ -21,6 +24,15 @@ QAccessibleInterface* AccessibleWindow(const QString&, QObject* object) {
     return window ? new QAccessibleWidget(window, QAccessible::Window) : nullptr;
 }
 
+// The pages of the tabs are told as a plain panel, which a reader passes over on its way to the
+// focus, rather than as an unnamed layered pane said at every step into a tab.
+QAccessibleInterface* AccessibleTabPages(const QString&, QObject* object) {
+    auto* pages = qobject_cast<QStackedWidget*>(object);
+    return pages && qobject_cast<QTabWidget*>(pages->parentWidget())
+               ? new QAccessibleWidget(pages, QAccessible::Pane)
+               : nullptr;
+}
+
 } // namespace
 
 CatalogueWindow::CatalogueWindow(Program program, QString programFolder, const QString& productName,
@@ -28,7 +40,9 @@ CatalogueWindow::CatalogueWindow(Program program, QString programFolder, const Q
     : program_(program), programFolder_(std::move(programFolder)), gridFields_(gridFields),
       splash_(std::make_unique<frmOpen>(productName)) {
     static const bool factoriesInstalled = (QAccessible::installFactory(AccessibleWindow),
-                                            QAccessible::installFactory(AccessibleViewPart), true);
+                                            QAccessible::installFactory(AccessibleViewPart),
+                                            QAccessible::installFactory(AccessibleAnnouncedLine),
+                                            QAccessible::installFactory(AccessibleTabPages), true);
     Q_UNUSED(factoriesInstalled);
     TellReadersOnlyWhereTheUserIs();
     CreateControls();
@@ -62,6 +76,9 @@ void CatalogueWindow::ConnectCommonHandlers() {
         {cmdSave, &CatalogueWindow::cmdSave_Click}};
     for (const auto& [button, handler] : commands)
         Route(button, &QPushButton::clicked, [this, handler = handler] { (this->*handler)(); });
+    // After the program's own handler has brought the lists up to date.
+    connect(cmdDel1, &QPushButton::clicked, this, [this] { TellDeleted(*DBGrid1); });
+    connect(cmdDel2, &QPushButton::clicked, this, [this] { TellDeleted(*DBGrid2); });
     ConnectToolShortcuts();
 }
 

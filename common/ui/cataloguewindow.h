@@ -1,5 +1,6 @@
 #pragma once
 
+#include "announcer.h"
 #include "controls.h"
 #include "database.h"
 #include "datagrid.h"
@@ -169,6 +170,8 @@ protected:
     static ComboBox* List(const QString& name, int index);
     // Once the tabs are there: each grid is named after the tab that shows it.
     void NameGridsByTheirTabs();
+    // The tabs over the line that tells what the last command did.
+    void LayOutWindow();
     // A command button; with a key, that key presses it too (see GiveShortcut).
     static QPushButton* Button(const QString& caption, const QString& name,
                                const QKeySequence& key = {});
@@ -205,6 +208,10 @@ protected:
     // copy of the program deleted it first (the user has been told), or Kept.
     enum class DeleteOutcome { Deleted, Vanished, Kept };
     DeleteOutcome DeleteCurrentRow(const DataGrid& grid);
+    // The grid's current row as a reader hears it: each column's name and value.
+    QString DescribeRow(const DataGrid& grid) const;
+    // Once the lists are brought up to date after a delete: what went, and which row is current.
+    void TellDeleted(const DataGrid& grid);
 
     // Entry: the checks both programs make, the names that reach statements in the order given.
     bool EntryChecksPass(const QStringList& filled, const QStringList& spliced);
@@ -236,6 +243,7 @@ private:
     void CloseCatalogue();
     void CorrectCurrentRow(const DataGrid& grid);
     void FocusFoundRow();
+    void TellAdded();
     bool CorrectedRowStillAsLoaded();
     void CreateControls();
     void ConnectToolShortcuts();
@@ -261,4 +269,7 @@ private:
         QStringList shown;
     } loaded_;
     QString programTitle_;
+    Announcer* status_ = nullptr;
+    // The title of the track just deleted, until the lists are up to date and it is told.
+    QString deleted_;
 };

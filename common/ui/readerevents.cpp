@@ -1,5 +1,6 @@
 #include "readerevents.h"
 
+#include "announcer.h"
 #include "cataloguewindow.h"
 
 #include <QAccessible>
@@ -34,7 +35,7 @@ bool Told(const QAccessibleEvent& event) {
     // A list's entries refilled while it is closed, a box's text set before it is shown.
     if (!window->isVisible())
         return false;
-    if (!qobject_cast<CatalogueWindow*>(window))
+    if (!qobject_cast<CatalogueWindow*>(window) || qobject_cast<AnnouncedLine*>(widget))
         return true;
     // The control with the focus, what it lies in (a tab shown with it), and its own parts. A grid
     // says its current cell has the focus whenever the cell changes, the focus elsewhere or not.
