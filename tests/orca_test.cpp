@@ -129,6 +129,16 @@ TEST_F(CaldrinWithOrca, AnAddAndADeleteAreToldWithWhatComesNext) {
     EXPECT_FALSE(all.contains("layered pane")) << all.toStdString();
 }
 
+// A field entered by Tab is read once, by its name and then its text.
+TEST_F(CaldrinWithOrca, TabIntoAFieldReadsItsTextOnce) {
+    Fill({{"cmbartist(3)", "Keys"}, {"cmbAlbum(3)", "Board"}}, "1");
+    window->txtNo->setFocus(Qt::TabFocusReason);
+    Said();
+    window->cmbartist[3]->setFocus(Qt::TabFocusReason);
+    const QStringList said = SaidUpTo("ｱｰﾁｽﾄ名") + Said();
+    EXPECT_EQ(said.filter("Keys").size(), 1) << said.join('\n').toStdString();
+}
+
 TEST_F(TrensolyWithOrca, AnAddAndADeleteAreToldAsInTheAlbumWindow) {
     Fill({{"cmbMD(1)", "9"}, {"cmbArtist(1)", "Cy"}}, "3");
     const QStringList told = {"「first」を追加しました。次は曲番 4 の曲名です。",

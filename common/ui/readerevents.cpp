@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QPointer>
 
 namespace {
 
@@ -21,9 +22,22 @@ bool AlwaysTold(QAccessible::Event type) {
     }
 }
 
+// The control whose focus a reader was last told of.
+QPointer<QObject> focusTold;
+
+// A field entered by Tab selects its text before the reader is told of the focus; told, the
+// selection would be read out, and then the field again with its text.
+bool SelectedOnTheWayIn(const QAccessibleEvent& event) {
+    return (event.type() == QAccessible::TextSelectionChanged ||
+            event.type() == QAccessible::TextCaretMoved) &&
+           QApplication::focusWidget() != focusTold;
+}
+
 bool Told(const QAccessibleEvent& event) {
     if (AlwaysTold(event.type()))
         return true;
+    if (SelectedOnTheWayIn(event))
+        return false;
     auto* widget = qobject_cast<QWidget*>(event.object());
     if (!widget)
         return true;
@@ -48,6 +62,8 @@ QAccessible::UpdateHandler bridge = nullptr;
 void Filter(QAccessibleEvent* event) {
     if (!Told(*event))
         return;
+    if (event->type() == QAccessible::Focus)
+        focusTold = event->object();
     if (bridge) {
         bridge(event);
         return;
