@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QShortcut>
+#include <algorithm>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -29,6 +30,10 @@ void RunInTheBackground() {
     constexpr int kIdleClass = 3, kClassShift = 13, kWhoProcess = 1;
     syscall(SYS_ioprio_set, kWhoProcess, thread, kIdleClass << kClassShift);
 }
+
+// Redo's keys beside the desktop's own, as other editors take them.
+const QKeySequence kRedoKeys[] = {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                                  QKeySequence(Qt::CTRL | Qt::Key_Y)};
 
 // A text field takes the undo keys for its own typing, even with nothing of its own to take back;
 // then they are the window's, so that Ctrl+Z after an add does what the title says it does.
@@ -51,10 +56,10 @@ protected:
 
 private:
     static bool IsRedoKey(const QKeyEvent& key) {
-        const QKeyCombination pressed = key.keyCombination();
+        const QKeySequence pressed(key.keyCombination());
         return key.matches(QKeySequence::Redo) ||
-               pressed == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z) ||
-               pressed == QKeyCombination(Qt::CTRL, Qt::Key_Y);
+               std::find(std::begin(kRedoKeys), std::end(kRedoKeys), pressed) !=
+                   std::end(kRedoKeys);
     }
 };
 
@@ -74,8 +79,7 @@ void CatalogueWindow::ConnectToolShortcuts() {
     onKey(Qt::CTRL | Qt::Key_I, [this] { OpenImport(); });
     // A text field takes these keys for its own typing first, as everywhere on the desktop.
     onKey(QKeySequence::Undo, [this] { Undo(); });
-    for (const QKeySequence& key :
-         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)})
+    for (const QKeySequence& key : kRedoKeys)
         onKey(key, [this] { Redo(); });
     // The MD label of what the tab shows, as its MD button prints it.
     onKey(QKeySequence::Print, [this] {
