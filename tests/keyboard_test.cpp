@@ -35,6 +35,13 @@ protected:
         }
         return false;
     }
+    // Tab to the list, open it and pick the entry typed, which makes a browsing tab printable.
+    static void PickByKeys(QWidget* list, const QString& entry) {
+        ASSERT_TRUE(TabTo(list)) << list->objectName().toStdString();
+        Press(Qt::ALT | Qt::Key_Down);
+        TypeText(entry);
+        Press(Qt::Key_Return);
+    }
     void TabToAndType(QWidget* target, const QString& text) {
         ASSERT_TRUE(TabTo(target)) << target->objectName().toStdString();
         Press(Qt::CTRL | Qt::Key_A);
@@ -80,12 +87,8 @@ TEST_F(Keyboard, EveryCommandRunsFromTheKeyboard) {
     Press(Qt::CTRL | Qt::Key_PageUp);
     Press(Qt::CTRL | Qt::Key_PageUp);
 
-    // Picked from the opened list, which makes the tab printable.
     ASSERT_EQ(window->SSTab1->Tab(), 1);
-    ASSERT_TRUE(TabTo(&List("cmbAlbum(1)")));
-    Press(Qt::ALT | Qt::Key_Down);
-    TypeText("Board");
-    Press(Qt::Key_Return);
+    PickByKeys(&List("cmbAlbum(1)"), "Board");
     Press(Qt::CTRL | Qt::Key_P);
     QPrintPreviewDialog* preview = window->findChild<QPrintPreviewDialog*>();
     ASSERT_NE(preview, nullptr);
@@ -166,10 +169,7 @@ TEST_F(Keyboard, ThePreviewIsUsedByKeysAlone) {
     MakeCatalogue();
     Start();
     Press(Qt::CTRL | Qt::Key_PageDown);
-    ASSERT_TRUE(TabTo(&List("cmbAlbum(1)")));
-    Press(Qt::ALT | Qt::Key_Down);
-    TypeText("Blue Harbor");
-    Press(Qt::Key_Return);
+    PickByKeys(&List("cmbAlbum(1)"), "Blue Harbor");
     Press(Qt::CTRL | Qt::Key_P);
     auto* preview = window->findChild<QPrintPreviewDialog*>();
     ASSERT_NE(preview, nullptr);
