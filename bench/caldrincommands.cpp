@@ -30,9 +30,15 @@ struct Subjects {
           correctedId(
               FirstColumn(db, caldrin::TracksOfAlbum(album, albumArtist)).value(0).toLongLong()),
           corrected(StoredRow(db, Program::Caldrin, correctedId)), added{albumArtist, album, 0,
-                                                                         addedTitle} {}
+                                                                         addedTitle} {
+        picked[1] = Middle(FirstColumn(db, caldrin::AllAlbums()), 1);
+        pickedArtist[1] = FirstColumn(db, caldrin::ArtistsOfAlbum(picked[1])).value(0);
+    }
 
     QString album, albumArtist;
+    // A pick on the album tab shows another album each round, as a user's pick does: this one
+    // and the next in the list.
+    std::array<QString, 2> picked = {album, {}}, pickedArtist = {albumArtist, {}};
     QString artist, artistAlbum;
     // The album's first track, which a correction loads and writes back with a new title.
     qint64 correctedId;
@@ -51,9 +57,13 @@ public:
         : CommandBench(catalogue.Path(), Program::Caldrin, kCommandNames),
           window_(catalogue.Folder()), driver_(window_), s_(bare_.db()) {}
 
+    std::pair<const ComboBox*, const DataGrid*> FirstBrowseTab() const override {
+        return {window_.cmbAlbum[1], window_.DBGrid1};
+    }
+
 private:
     void WindowRound(int round) override {
-        RecordWindow(PickAlbum, driver_, PickOnAlbumTab(s_.album));
+        RecordWindow(PickAlbum, driver_, PickOnAlbumTab(s_.picked[round % 2]));
         RecordWindow(GridMove, driver_, driver_.MoveInGrid(*window_.DBGrid1));
         RecordWindow(PickArtist, driver_, driver_.Pick(2, *window_.cmbartist[2], s_.artist, [&] {
             window_.cmbartist_Click(2);
@@ -71,8 +81,8 @@ private:
 
     void BareRound(int round) override {
         TimeRead(PickAlbum, [&] {
-            bare_.Read(caldrin::ArtistsOfAlbum(s_.album));
-            bare_.Read(caldrin::TracksOfAlbum(s_.album, s_.albumArtist));
+            bare_.Read(caldrin::ArtistsOfAlbum(s_.picked[round % 2]));
+            bare_.Read(caldrin::TracksOfAlbum(s_.picked[round % 2], s_.pickedArtist[round % 2]));
         });
         // The grid holds its rows already; only the window has work to do.
         TimeRead(GridMove, [] {});

@@ -4,12 +4,9 @@
 #include "statements.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
 #include <QThread>
-#include <QTimer>
-#include <ctime>
 #include <malloc.h>
 #include <stdexcept>
 
@@ -19,32 +16,6 @@ namespace {
 
 constexpr int kRounds = 9;
 constexpr qsizetype kCommandsForMemory = 1000;
-int settleMs = 0;
-
-double ProcessCpuMs() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1000 + double(now.tv_nsec) / 1e6;
-}
-
-// In slices of settleMs until one passes idle: a client that answers late (Orca works through its
-// events in turn, seconds behind at times) has its questions counted towards the command they
-// follow, and none left over to count towards the next one.
-void Settle() {
-    if (settleMs <= 0)
-        return;
-    constexpr double kIdleCpuMs = 0.3;
-    constexpr int kMostSlices = 50;
-    for (int slice = 0; slice < kMostSlices; ++slice) {
-        const double cpuBefore = ProcessCpuMs();
-        QEventLoop loop;
-        QTimer::singleShot(settleMs, &loop, &QEventLoop::quit);
-        loop.exec();
-        if (slice > 0 && ProcessCpuMs() - cpuBefore < kIdleCpuMs)
-            return;
-    }
-}
-
 const ResultTable kResults({{QStringLiteral("program"), 9},
                             {QStringLiteral("tracks"), 9},
                             {QStringLiteral("command"), 14},
@@ -106,10 +77,10 @@ qint64 TrackCount(sqlite3* db) {
         .toLongLong();
 }
 
-QString Middle(const QStringList& values) {
+QString Middle(const QStringList& values, int after) {
     if (values.isEmpty())
         throw std::runtime_error("the catalogue has no tracks");
-    return values[values.size() / 2];
+    return values[(values.size() / 2 + after) % values.size()];
 }
 
 namespace {
@@ -192,10 +163,6 @@ void BareCatalogue::Bind(sqlite3_stmt* stmt, const Row& row) {
     }
 }
 
-void SetSettleMs(int ms) {
-    settleMs = ms;
-}
-
 WindowDriver::WindowDriver(CatalogueWindow& window) : window_(window) {
     if (!window_.Form_Load())
         throw std::runtime_error(MessageBox::TakeShown().value(0).prompt.toStdString());
@@ -216,8 +183,14 @@ void WindowDriver::GoToTab(int tab) {
 double WindowDriver::Pick(int tab, ComboBox& list, const QString& text,
                           const std::function<void()>& click) {
     GoToTab(tab);
-    list.SetText(text);
-    return Timed(0, click, &list);
+    // The list showing the entry picked is part of what the user waits for.
+    return Timed(
+        0,
+        [&] {
+            list.SetText(text);
+            click();
+        },
+        &list);
 }
 
 double WindowDriver::MoveInGrid(DataGrid& grid) {
@@ -236,14 +209,15 @@ double WindowDriver::Timed(int expectedPrompts, const std::function<void()>& han
     if (from)
         from->setFocus();
     QApplication::processEvents();
-    Settle();
-    const double cpuBefore = ProcessCpuMs();
-    const double handlerMs = ElapsedMs(handler);
-    lastRedrawMs_ = ElapsedMs([] { QApplication::processEvents(); });
-    // The user waits for the window drawn anew, not for the handler alone.
-    const double ms = handlerMs + lastRedrawMs_;
-    Settle();
-    lastCpuMs_ = ProcessCpuMs() - cpuBefore;
+    double ms = 0;
+    const Settled settled = MeasureSettled([&] {
+        const double handlerMs = ElapsedMs(handler);
+        lastRedrawMs_ = ElapsedMs([] { QApplication::processEvents(); });
+        // The user waits for the window drawn anew, not for the handler alone.
+        ms = handlerMs + lastRedrawMs_;
+    });
+    lastCpuMs_ = settled.cpuMs;
+    lastSpan_ = settled.span;
     const auto shown = MessageBox::TakeShown();
     if (shown.size() != expectedPrompts)
         throw std::runtime_error("unexpected message: " + shown.value(0).prompt.toStdString());
@@ -258,7 +232,7 @@ void BareCatalogue::Close() {
 CommandBench::CommandBench(const QString& path, Program program, QStringList commands)
     : bare_(path, program), program_(program), commands_(std::move(commands)),
       windowMs_(commands_.size()), redrawMs_(commands_.size()), cpuMs_(commands_.size()),
-      bareMs_(commands_.size()), writeMs_(commands_.size()) {}
+      bareMs_(commands_.size()), writeMs_(commands_.size()), spans_(commands_.size()) {}
 
 void CommandBench::Measure(qint64 tracks) {
     const double startedMb = ResidentMb();
@@ -287,15 +261,12 @@ void CommandBench::RecordWindow(int command, const WindowDriver& driver, double 
     windowMs_[command].push_back(ms);
     redrawMs_[command].push_back(driver.LastRedrawMs());
     cpuMs_[command].push_back(driver.LastCpuMs());
+    spans_[command].push_back(driver.LastSpan());
 }
 
-std::vector<std::pair<QString, double>> CommandBench::CpuMedians(int rounds) {
+void CommandBench::RunWindowRounds(int rounds) {
     for (int round = 0; round < rounds; ++round)
         WindowRound(round);
-    std::vector<std::pair<QString, double>> medians;
-    for (int command = 0; command < commands_.size(); ++command)
-        medians.emplace_back(commands_[command], Median(cpuMs_[command]));
-    return medians;
 }
 
 void CommandBench::TimeRead(int command, const std::function<void()>& work) {

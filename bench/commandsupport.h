@@ -2,6 +2,7 @@
 
 #include "benchsupport.h"
 #include "cataloguewindow.h"
+#include "settling.h"
 
 #include <QVariantList>
 #include <functional>
@@ -20,8 +21,8 @@ Row WithTitle(Program program, Row row, const QString& title);
 // The stored track of that key, as a row to write back.
 Row StoredRow(sqlite3* db, Program program, qint64 id);
 qint64 TrackCount(sqlite3* db);
-// The entry a user scrolling to the middle of a list would pick.
-QString Middle(const QStringList& values);
+// The entry a user scrolling to the middle of a list would pick, or one of those after it.
+QString Middle(const QStringList& values, int after = 0);
 
 // SQLite alone running the statements as written, every list read in full, on a copy of the
 // catalogue: its writes must not look to the window like another copy of the program at work,
@@ -56,11 +57,6 @@ private:
     double lastWriteMs_ = 0;
 };
 
-// Before and after each command the window's events are processed in slices this long until one
-// passes idle, so work that arrives later, such as the questions of an accessibility client,
-// counts towards the command's CPU time. None by default.
-void SetSettleMs(int ms);
-
 // Drives a started window by calling its handlers as the controls would. Each command returns
 // the time its handler took; the steps that bring the window to where a user would give the
 // command are left out.
@@ -74,6 +70,7 @@ public:
     // The CPU time the whole process, all its threads, spent on the last command, its events
     // and its settling.
     double LastCpuMs() const { return lastCpuMs_; }
+    Span LastSpan() const { return lastSpan_; }
 
     void GoToTab(int tab);
     // Picks the text in a list on that tab, the focus on the list: its Click is the handler timed.
@@ -89,6 +86,7 @@ private:
     CatalogueWindow& window_;
     double lastRedrawMs_ = 0;
     double lastCpuMs_ = 0;
+    Span lastSpan_;
 };
 
 // One program's commands on one catalogue: a subclass starts the window and times each command
@@ -102,8 +100,14 @@ public:
     // alike. Prints a row for each command.
     void Measure(qint64 tracks);
 
-    // The window's rounds alone: each command's median CPU time, by name.
-    std::vector<std::pair<QString, double>> CpuMedians(int rounds);
+    // The window's rounds alone, as beside a screen reader, each command's CPU time and span
+    // kept by the command's index in Commands().
+    void RunWindowRounds(int rounds);
+    const QStringList& Commands() const { return commands_; }
+    const std::vector<double>& CpuMs(int command) const { return cpuMs_[command]; }
+    const std::vector<Span>& Spans(int command) const { return spans_[command]; }
+    // The first browse tab's list and grid, whose shape a floor window copies.
+    virtual std::pair<const ComboBox*, const DataGrid*> FirstBrowseTab() const = 0;
 
     // Its columns: each command's times on both sides.
     static const ResultTable& Table();
@@ -126,6 +130,7 @@ private:
     Program program_;
     QStringList commands_;
     std::vector<std::vector<double>> windowMs_, redrawMs_, cpuMs_, bareMs_, writeMs_;
+    std::vector<std::vector<Span>> spans_;
 };
 
 } // namespace bench

@@ -79,6 +79,31 @@ TEST(TabControlTest, ReportsTheTabLeftBeforeTheChangeReturns) {
     EXPECT_EQ(seen.size(), 2) << "staying on a tab is no change";
 }
 
+// A reader is told of every control the focus passes; a tab change that leaves the focus on the
+// tab bar on its way would be read out as a visit there.
+TEST(TabControlTest, AChangeMovesTheFocusStraightToTheControlTheShownTabHadLast) {
+    TabControl tabs;
+    auto* grid = new QLineEdit;
+    auto* button = new QLineEdit;
+    for (QWidget* control : {grid, button}) {
+        auto* page = new QWidget;
+        control->setParent(page);
+        tabs.addTab(page, control == grid ? "1" : "3");
+    }
+    tabs.show();
+    tabs.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&tabs));
+    grid->setFocus();
+    tabs.SetTab(1);
+    button->setFocus();
+    QList<QWidget*> focused;
+    QObject::connect(qApp, &QApplication::focusChanged,
+                     [&](QWidget*, QWidget* now) { focused << now; });
+    tabs.SetTab(0);
+    EXPECT_EQ(focused, QList<QWidget*>({grid}));
+    EXPECT_TRUE(grid->isVisible());
+}
+
 TEST(DataGridTest, ShowsItsOwnRowsFromTheFirstAndNumbersAsWritten) {
     CatalogueFolder folder;
     folder.CreateEmpty();

@@ -4,6 +4,7 @@
 #include "recordset.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -188,6 +189,19 @@ TabControl::TabControl(QWidget* parent) : QTabWidget(parent) {
         if (previous >= 0 && previous != tab)
             emit Click(previous);
     });
+}
+
+// Left to itself, Qt hands the focus of the page being left to the next control in the chain, the
+// tab bar, before the page shown takes it, and a reader is told of both. The focus goes straight to
+// the control the page shown had last.
+void TabControl::SetTab(int tab) {
+    QWidget* leaving = currentWidget();
+    QWidget* shown = widget(tab);
+    QWidget* focus = QApplication::focusWidget();
+    if (shown && leaving != shown && focus && leaving->isAncestorOf(focus))
+        if (QWidget* next = shown->focusWidget())
+            next->setFocus(Qt::OtherFocusReason);
+    setCurrentIndex(tab);
 }
 
 void ProgressBar::SetValue(double percent) {

@@ -99,7 +99,7 @@ public:
     explicit TabControl(QWidget* parent = nullptr);
 
     int Tab() const { return shown_; }
-    void SetTab(int tab) { setCurrentIndex(tab); }
+    void SetTab(int tab);
 
 signals:
     void Click(int previousTab);
