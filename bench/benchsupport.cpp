@@ -94,12 +94,6 @@ QTextStream& Out() {
     return out;
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 double ElapsedMs(const std::function<void()>& work) {
     QElapsedTimer timer;
     timer.start();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settling.h"
 #include "sqlitehandle.h"
 #include "tracktable.h"
 
@@ -24,7 +25,6 @@ inline constexpr double kTargetRatio = 1.5;
 
 QTextStream& Out();
 
-double Median(std::vector<double> values);
 // A process's resident set now, from the kernel's own account: this process's by default.
 double ResidentMb(qint64 pid = 0);
 double ElapsedMs(const std::function<void()>& work);

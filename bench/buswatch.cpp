@@ -40,14 +40,6 @@ QStringList NamesOfThisProcess(QDBusConnection& bus) {
     return names;
 }
 
-template <typename T> double MedianOf(std::vector<T> values) {
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.empty()           ? 0
-           : values.size() % 2 != 0 ? double(values[middle])
-                                    : (double(values[middle - 1]) + double(values[middle])) / 2;
-}
-
 void Wait(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
@@ -125,14 +117,14 @@ Traffic BusWatch::Count(Span span) const {
 void PrintMedians(const std::vector<Measured>& commands, const BusWatch& watch) {
     QTextStream out(stdout);
     for (const Measured& measured : commands) {
-        std::vector<int> questions, sent;
+        std::vector<double> questions, sent;
         for (const Span& span : measured.spans) {
             const Traffic traffic = watch.Count(span);
             questions.push_back(traffic.questions);
             sent.push_back(traffic.sent);
         }
-        out << "cost\t" << measured.command << '\t' << MedianOf(measured.cpuMs) << '\t'
-            << MedianOf(questions) << '\t' << MedianOf(sent) << '\n';
+        out << "cost\t" << measured.command << '\t' << Median(measured.cpuMs) << '\t'
+            << Median(questions) << '\t' << Median(sent) << '\n';
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 #include <ctime>
 
 namespace bench {
@@ -24,6 +25,14 @@ void Wait(int ms) {
 }
 
 } // namespace
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    if (values.empty())
+        return 0;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
 
 double ProcessCpuMs() {
     return ClockMs(CLOCK_PROCESS_CPUTIME_ID);

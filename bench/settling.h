@@ -2,12 +2,14 @@
 
 #include <QtGlobal>
 #include <functional>
+#include <vector>
 
 // How a command is measured beside a screen reader, in our windows and in the floor's alike:
 // the CPU time of the whole process, and the stretch of wall-clock time it covers, both taken
 // from a quiet window to a quiet window again.
 namespace bench {
 
+double Median(std::vector<double> values);
 double ProcessCpuMs();
 // Microseconds since the epoch, the clock dbus-monitor stamps its messages with.
 qint64 WallClockUs();
