@@ -1,3 +1,4 @@
+#include "announcer.h"
 #include "controls.h"
 #include "datagrid.h"
 #include "recordset.h"
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
@@ -80,8 +82,9 @@ TEST(TabControlTest, ReportsTheTabLeftBeforeTheChangeReturns) {
 }
 
 // A reader is told of every control the focus passes; a tab change that leaves the focus on the
-// tab bar on its way would be read out as a visit there.
-TEST(TabControlTest, AChangeMovesTheFocusStraightToTheControlTheShownTabHadLast) {
+// tab bar on its way would be read out as a visit there, and a page refilled after the focus came
+// would be read out twice.
+TEST(TabControlTest, AChangeMovesTheFocusStraightToTheControlTheShownTabHadLastOnceItIsRefilled) {
     TabControl tabs;
     auto* grid = new QLineEdit;
     auto* button = new QLineEdit;
@@ -97,10 +100,16 @@ TEST(TabControlTest, AChangeMovesTheFocusStraightToTheControlTheShownTabHadLast)
     tabs.SetTab(1);
     button->setFocus();
     QList<QWidget*> focused;
-    QObject::connect(qApp, &QApplication::focusChanged,
+    QObject::connect(qApp, &QApplication::focusChanged, &tabs,
                      [&](QWidget*, QWidget* now) { focused << now; });
+    QList<int> handled;
+    QObject::connect(&tabs, &TabControl::Click, [&](int previous) {
+        EXPECT_TRUE(focused.isEmpty());
+        handled << previous << tabs.Tab();
+    });
     tabs.SetTab(0);
     EXPECT_EQ(focused, QList<QWidget*>({grid}));
+    EXPECT_EQ(handled, QList<int>({1, 0}));
     EXPECT_TRUE(grid->isVisible());
 }
 
@@ -137,3 +146,26 @@ TEST(Fonts, WindowsFontNamesResolveToMetricCompatibleFonts) {
 }
 
 } // namespace
+
+// The status under the tabs shows one line, the newest, however many were told before it.
+TEST(AnnouncerTest, ShowsTheNewestLineAloneInTheHeightOfOne) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(new QLineEdit);
+    auto* status = new Announcer;
+    layout->addWidget(status);
+    window.resize(400, 300);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    for (const QString& text : {"「一」を追加しました。", "「二」を削除しました。"})
+        status->Tell(text);
+    QApplication::processEvents();
+    EXPECT_EQ(status->Text(), "「二」を削除しました。");
+    const QList<QLabel*> lines = status->findChildren<QLabel*>();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_LE(status->height(), lines[0]->sizeHint().height() + 2);
+    // The line before stays, for a reader still asking about it, but beneath the newest.
+    const auto* seen = qobject_cast<QLabel*>(status->childAt(status->rect().center()));
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->text(), "「二」を削除しました。");
+}

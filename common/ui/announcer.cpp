@@ -1,23 +1,28 @@
 #include "announcer.h"
 
 #include <QAccessibleWidget>
-#include <QVBoxLayout>
+#include <QStackedLayout>
 
 Announcer::Announcer(QWidget* parent) : QWidget(parent) {
-    auto* layout = new QVBoxLayout(this);
+    // The newest line covers the one before, which stays shown beneath it: hiding it would be
+    // one more event for a reader to work through.
+    auto* layout = new QStackedLayout(this);
+    layout->setStackingMode(QStackedLayout::StackAll);
     layout->setContentsMargins(0, 0, 0, 0);
+    // One line high, whatever the lines beneath.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
 void Announcer::Tell(const QString& text) {
     delete previous_;
     previous_ = shown_;
-    if (previous_)
-        previous_->hide();
     shown_ = new AnnouncedLine(this);
+    shown_->setAutoFillBackground(true);
     shown_->setTextFormat(Qt::PlainText);
     shown_->setText(text);
     shown_->setAccessibleName(text);
-    layout()->addWidget(shown_);
+    auto* lines = static_cast<QStackedLayout*>(layout());
+    lines->setCurrentIndex(lines->addWidget(shown_));
     show();
     shown_->show();
 }

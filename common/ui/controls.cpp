@@ -193,14 +193,21 @@ TabControl::TabControl(QWidget* parent) : QTabWidget(parent) {
 
 // Left to itself, Qt hands the focus of the page being left to the next control in the chain, the
 // tab bar, before the page shown takes it, and a reader is told of both. The focus goes straight to
-// the control the page shown had last.
+// the control the page shown had last, and only once the change's handler has refilled that page:
+// a grid refilled under the focus would be read out again, row by row.
 void TabControl::SetTab(int tab) {
     QWidget* leaving = currentWidget();
     QWidget* shown = widget(tab);
     QWidget* focus = QApplication::focusWidget();
-    if (shown && leaving != shown && focus && leaving->isAncestorOf(focus))
-        if (QWidget* next = shown->focusWidget())
-            next->setFocus(Qt::OtherFocusReason);
+    QWidget* next = shown && leaving != shown && focus && leaving->isAncestorOf(focus)
+                        ? shown->focusWidget()
+                        : nullptr;
+    if (next) {
+        const int previous = shown_;
+        shown_ = tab;
+        emit Click(previous);
+        next->setFocus(Qt::OtherFocusReason);
+    }
     setCurrentIndex(tab);
 }
 

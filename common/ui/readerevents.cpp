@@ -41,6 +41,9 @@ bool Told(const QAccessibleEvent& event) {
     auto* widget = qobject_cast<QWidget*>(event.object());
     if (!widget)
         return true;
+    // A line of the status is named before it shows, and heard once, as it shows.
+    if (qobject_cast<AnnouncedLine*>(widget))
+        return event.type() != QAccessible::NameChanged;
     QWidget* window = widget->window();
     // The title of a catalogue window tells what undo would take back; read when asked for.
     if (widget == window)
@@ -49,7 +52,7 @@ bool Told(const QAccessibleEvent& event) {
     // A list's entries refilled while it is closed, a box's text set before it is shown.
     if (!window->isVisible())
         return false;
-    if (!qobject_cast<CatalogueWindow*>(window) || qobject_cast<AnnouncedLine*>(widget))
+    if (!qobject_cast<CatalogueWindow*>(window))
         return true;
     // The control with the focus, what it lies in (a tab shown with it), and its own parts. A grid
     // says its current cell has the focus whenever the cell changes, the focus elsewhere or not.
