@@ -3,12 +3,11 @@
 #include <QAccessibleWidget>
 #include <QStackedLayout>
 
-Announcer::Announcer(QWidget* parent) : QWidget(parent) {
-    // The newest line covers the one before, which stays shown beneath it: hiding it would be
-    // one more event for a reader to work through.
-    auto* layout = new QStackedLayout(this);
-    layout->setStackingMode(QStackedLayout::StackAll);
-    layout->setContentsMargins(0, 0, 0, 0);
+// The newest line covers the one before, which stays shown beneath it: hiding it would be one more
+// event for a reader to work through.
+Announcer::Announcer(QWidget* parent) : QWidget(parent), lines_(new QStackedLayout(this)) {
+    lines_->setStackingMode(QStackedLayout::StackAll);
+    lines_->setContentsMargins(0, 0, 0, 0);
     // One line high, whatever the lines beneath.
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
@@ -21,10 +20,8 @@ void Announcer::Tell(const QString& text) {
     shown_->setTextFormat(Qt::PlainText);
     shown_->setText(text);
     shown_->setAccessibleName(text);
-    auto* lines = static_cast<QStackedLayout*>(layout());
-    lines->setCurrentIndex(lines->addWidget(shown_));
+    lines_->setCurrentIndex(lines_->addWidget(shown_));
     show();
-    shown_->show();
 }
 
 QString Announcer::Text() const {

@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QPointer>
 
+class QStackedLayout;
+
 class QAccessibleInterface;
 
 // The line under the tabs that tells what the last command did. A screen reader hears each new
@@ -21,6 +23,7 @@ private:
     // line before stays until the next, for a reader still asking about it.
     QPointer<QLabel> shown_;
     QPointer<QLabel> previous_;
+    QStackedLayout* lines_;
 };
 
 // The lines of an Announcer, told as notifications.
