@@ -143,10 +143,10 @@ void Compare(Program program, qint64 tracks) {
         const Side side = Run(QApplication::applicationFilePath(),
                               {kSide, ProgramName(program), QString::number(tracks)});
         ours.push_back(side.costs);
-        floor.push_back(Run(QStringLiteral(MDCAT_FLOOR_WINDOW_EXECUTABLE),
-                            side.shape +
-                                QStringList{QString::number(kRounds), QString::number(kSettleMs)})
-                            .costs);
+        floor.push_back(
+            Run(QStringLiteral(MDCAT_FLOOR_WINDOW_EXECUTABLE),
+                side.shape + QStringList{QString::number(kRounds), QString::number(kSettleMs)})
+                .costs);
     }
     for (const auto& [command, unused] : ours.front()) {
         const OverTurns cpu = AcrossTurns(ours, floor, command, &Cost::cpuMs);

@@ -2,9 +2,10 @@
 // from the process started to its window mapped on an X display. The floor is what cannot be
 // avoided, in the same run: the sqlite3 shell running the statements the start-up runs, and a
 // plain Qt window of the same kind mapped with Japanese text (bench_startfloor). An empty Qt
-// window's start (bench_barewindow) is shown beside it, for what the text and widgets cost. A start may take at most 1.2 times the floor, at every size. Form_Load
-// alone, and Form_Load while another copy backs the catalogue up, are further columns. Once
-// started, a program should be resident in at most 64 MB.
+// window's start (bench_barewindow) is shown beside it, for what the text and widgets cost. A start
+// may take at most 1.2 times the floor, at every size. Form_Load alone, and Form_Load while another
+// copy backs the catalogue up, are further columns. Once started, a program should be resident in
+// at most 64 MB.
 //
 //   bench_startup [caldrin] [trensoly] [TRACKS...]      (default: both; 1000 100000 1000000)
 

@@ -79,18 +79,25 @@ QStringList State(CatalogueWindow& w) {
 }
 
 // The catalogue as mkcatalogue makes it (NOCASE), or as the sqlite3 shell does: text columns
-// that compare by their bytes, or columns of no type at all, which keep numbers as numbers.
-enum class Schema { Made, Binary, Untyped };
+// that compare by their bytes, or columns of no type at all, which keep numbers as numbers; or
+// with indexes that run downwards, by which SQLite groups a column downwards unless told the
+// order.
+enum class Schema { Made, Binary, Untyped, DescendingIndexes };
 
 void Create(const CatalogueFolder& folder, Program program, Schema schema) {
     if (schema == Schema::Made)
         return folder.CreateEmpty();
-    const QString type = schema == Schema::Binary ? " TEXT" : "";
+    const QString type = schema == Schema::Untyped ? "" : " TEXT";
     QStringList columns = {"ID INTEGER PRIMARY KEY AUTOINCREMENT"};
     for (const QString& column : tracktable::UserColumns(program))
         columns << column + (column == "曲番" ? (type.isEmpty() ? "" : " INTEGER") : type);
-    Database::CreateDatabase(folder.File())
-        ->Execute("CREATE TABLE データレコード (" + columns.join(", ") + ")");
+    const auto db = Database::CreateDatabase(folder.File());
+    db->Execute("CREATE TABLE データレコード (" + columns.join(", ") + ")");
+    if (schema != Schema::DescendingIndexes)
+        return;
+    const char* group = program == Program::Caldrin ? "アルバム名" : "MD番号";
+    db->Execute(QString("CREATE INDEX 群 ON データレコード (%1 DESC)").arg(group));
+    db->Execute("CREATE INDEX 歌手 ON データレコード (アーチスト名 DESC, 曲番)");
 }
 
 class Differential {
@@ -234,7 +241,8 @@ TEST(KeptLists, ShowExactlyWhatTheStatementsReturn) {
     const int steps = qEnvironmentVariableIntValue("MDCAT_DIFFERENTIAL_STEPS");
     const QString previous = QDir::currentPath();
     for (const ProgramUnderTest& program : kPrograms) {
-        for (const Schema schema : {Schema::Made, Schema::Binary, Schema::Untyped}) {
+        for (const Schema schema :
+             {Schema::Made, Schema::Binary, Schema::Untyped, Schema::DescendingIndexes}) {
             for (unsigned sequence : {1u, 2u}) {
                 SCOPED_TRACE(QString("%1, schema %2, sequence %3")
                                  .arg(tracktable::ProgramName(program.program))

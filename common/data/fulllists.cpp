@@ -95,6 +95,25 @@ FullLists::Collation FullLists::CollationOf(const QString& column) {
     return collations_[column] = kind;
 }
 
+// Told no order, SQLite groups a column in the order of an index it scans, and an index may run
+// downwards; a list kept in the collation's order would then show its groups the other way.
+bool FullLists::OrderModelled(const List& list) {
+    if (list.sql.contains(QStringLiteral("ORDER BY")))
+        return true;
+    if (const auto known = upwardGrouping_.find(list.column); known != upwardGrouping_.end())
+        return known->second;
+    const StatementHandle stmt = db_.Prepare(
+        QStringLiteral("SELECT 1 FROM pragma_index_list(?1) AS l, pragma_index_xinfo(l.name) AS x "
+                       "WHERE x.seqno = 0 AND x.name = ?2 AND x.desc = 1"));
+    const QByteArray table = tracktable::kTable.toUtf8(), column = list.column.toUtf8();
+    sqlite3_bind_text(stmt.get(), 1, table.constData(), int(table.size()), SQLITE_STATIC);
+    sqlite3_bind_text(stmt.get(), 2, column.constData(), int(column.size()), SQLITE_STATIC);
+    const int code = sqlite3_step(stmt.get());
+    if (code != SQLITE_ROW && code != SQLITE_DONE)
+        db_.Fail(code);
+    return upwardGrouping_[list.column] = code == SQLITE_DONE;
+}
+
 int FullLists::Compare(const QString& column, const QByteArray& a, const QByteArray& b) {
     return CompareBytes(a, b, CollationOf(column) == Collation::NoCase);
 }
@@ -109,13 +128,15 @@ std::optional<FullLists::Rows> FullLists::Kept(const QString& sql) {
     const auto list =
         std::find_if(lists_.begin(), lists_.end(), [&](const List& l) { return l.sql == sql; });
     if (!keeping_ || list == lists_.end() || list->unmodelled ||
-        CollationOf(list->column) == Collation::Unknown)
+        CollationOf(list->column) == Collation::Unknown || !OrderModelled(*list))
         return std::nullopt;
     if (const qint64 version = db_.DataVersion(); version != dataVersion_) {
         for (List& each : lists_)
             each.rows.reset();
         dataVersion_ = version;
     }
+    if (!list->rows)
+        list->rows = SameGroupsKept(*list);
     if (!list->rows) {
         bool allText = false;
         QStringList values = FirstColumn(*db_.OpenSnapshot(sql), allText);
@@ -126,6 +147,19 @@ std::optional<FullLists::Rows> FullLists::Kept(const QString& sql) {
         list->rows = std::move(values);
     }
     return Rows{list->column, *list->rows};
+}
+
+// Grouping a column orders its groups by the column's collation whether or not the statement
+// says ORDER BY, and shows each by the same track, so a list already read in the same direction
+// holds the same rows; the first write after start-up then reads no list the start-up had read
+// under another statement.
+std::optional<QStringList> FullLists::SameGroupsKept(const List& wanted) const {
+    for (const List& list : lists_) {
+        if (&list != &wanted && list.rows && list.column == wanted.column &&
+            list.descending == wanted.descending)
+            return list.rows;
+    }
+    return std::nullopt;
 }
 
 void FullLists::Written(const QStringList& columns, const QList<QVariant>& before,

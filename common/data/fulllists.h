@@ -56,8 +56,10 @@ private:
     // Puts the group of key in the list, as the catalogue now shows it (grouped), or takes it
     // out when it has no tracks left.
     void Update(List& list, const QByteArray& key, const std::optional<QString>& grouped);
+    std::optional<QStringList> SameGroupsKept(const List& wanted) const;
     std::optional<QString> GroupedAs(const List& list, const QString& name);
     Collation CollationOf(const QString& column);
+    bool OrderModelled(const List& list);
     int Compare(const QString& column, const QByteArray& a, const QByteArray& b);
 
     Database& db_;
@@ -66,6 +68,8 @@ private:
     // each list.
     std::map<QString, StatementHandle> lookups_;
     std::map<QString, Collation> collations_;
+    // Whether a column's groups come upwards from a statement that gives no order.
+    std::map<QString, bool> upwardGrouping_;
     bool keeping_ = true;
     qint64 dataVersion_ = -1;
 };
