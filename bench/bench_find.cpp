@@ -1,9 +1,11 @@
 // How soon the window "検索", opened by Ctrl+F in the program's main window, shows its results
 // after each key the user types: the search over every track's folded texts and the first screen
 // of results drawn, within 16 ms a key at every size. The window should be usable, and show its
-// first results, within 0.3 s while it reads and folds every track once in the background; its
-// index should add at most 40 MB to the program, and a write of the window's own should be found
-// within 16 ms, without a read of every track.
+// first results, within 0.3 s while it reads and folds every track once in the background, and
+// have every track searchable within twice the time SQLite alone takes to read every row once
+// (the floor, in the same run); its index should add at most 40 MB to the program, after the
+// read and after all the typing, and a write of the window's own should be found within 16 ms,
+// without a read of every track.
 //
 //   bench_find [caldrin] [trensoly] [TRACKS...]
 
@@ -28,15 +30,18 @@ namespace {
 constexpr double kKeyTargetMs = 16.0;
 constexpr double kOpenTargetMs = 300.0;
 constexpr double kIndexTargetMb = 40.0;
+constexpr double kReadRatio = 2.0;
 
 const ResultTable kTable({{QStringLiteral("program"), 9},
                           {QStringLiteral("tracks"), 9},
                           {QStringLiteral("open ms"), 9},
                           {QStringLiteral("first results ms"), 17},
                           {QStringLiteral("read ms"), 9},
+                          {QStringLiteral("floor ms"), 9},
                           {QStringLiteral("key median"), 11},
                           {QStringLiteral("key max"), 9},
                           {QStringLiteral("index MB"), 9},
+                          {QStringLiteral("typed MB"), 9},
                           {QStringLiteral("write followed ms"), 18}});
 
 // What a user types, one key at a time: Latin that matches many tracks, then few; half-width
@@ -77,8 +82,19 @@ double WriteFollowedMs(CatalogueWindow& window, FindWindow& find, Program progra
     return Median(times);
 }
 
+// Every row read once, each column as text, by SQLite alone: what searching every track cannot
+// do without.
+double ReadFloorMs(const Catalogue& catalogue) {
+    return MedianMs([&] {
+        const SqliteHandle db = OpenBare(catalogue.Path(), SQLITE_OPEN_READONLY);
+        return ElapsedMs(
+            [&] { ReadAll(db.get(), QStringLiteral("SELECT * FROM データレコード")); });
+    });
+}
+
 void Measure(Program program, qint64 tracks) {
     const Catalogue catalogue(tracks, program);
+    const double floor = ReadFloorMs(catalogue);
     const std::unique_ptr<CatalogueWindow> window = StartedWindow(program, catalogue.Folder());
     FindWindow* find = nullptr;
     const double before = ResidentMb();
@@ -120,12 +136,15 @@ void Measure(Program program, qint64 tracks) {
     std::vector<double> keys;
     for (const std::vector<double>& key : times)
         keys.push_back(Median(key));
+    const double typedMb = ResidentMb() - before;
     const double worst = *std::max_element(keys.begin(), keys.end());
     const double followed = WriteFollowedMs(*window, *find, program);
     const bool met = worst <= kKeyTargetMs && open <= kOpenTargetMs && first <= kOpenTargetMs &&
-                     indexMb <= kIndexTargetMb && followed <= kKeyTargetMs;
+                     read <= kReadRatio * floor && std::max(indexMb, typedMb) <= kIndexTargetMb &&
+                     followed <= kKeyTargetMs;
     kTable.PrintRow({ProgramName(program), QString::number(tracks), Ms(open), Ms(first), Ms(read),
-                     Ms(Median(keys)), Ms(worst), QString::number(indexMb, 'f', 1), Ms(followed)},
+                     Ms(floor), Ms(Median(keys)), Ms(worst), QString::number(indexMb, 'f', 1),
+                     QString::number(typedMb, 'f', 1), Ms(followed)},
                     MetOrMissed(met));
 }
 
@@ -135,9 +154,11 @@ int main(int argc, char* argv[]) {
     return RunPrograms(
         argc, argv, "bench_find", kTable,
         QStringLiteral("targets at every size: usable and first results within %1 ms, "
-                       "every key and a write followed within %2 ms, the index at "
-                       "most %3 MB")
+                       "every track searchable within %2 times the floor (every row read "
+                       "once), every key and a write followed within %3 ms, the index at "
+                       "most %4 MB")
             .arg(kOpenTargetMs)
+            .arg(kReadRatio)
             .arg(kKeyTargetMs)
             .arg(kIndexTargetMb),
         Measure);

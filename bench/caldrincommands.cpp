@@ -13,11 +13,23 @@ namespace bench {
 
 namespace {
 
-enum Command { PickAlbum, GridMove, PickArtist, EditLoad, Change, Add, AddContinuous, Delete };
+enum Command {
+    PickAlbum,
+    GridMove,
+    PickArtist,
+    EditLoad,
+    Change,
+    Add,
+    AddContinuous,
+    Delete,
+    FirstAdd,
+    UndoAdd
+};
 const QStringList kCommandNames = {QStringLiteral("pick tab1"),   QStringLiteral("grid move"),
                                    QStringLiteral("pick tab2"),   QStringLiteral("edit load"),
                                    QStringLiteral("change"),      QStringLiteral("add"),
-                                   QStringLiteral("add renzoku"), QStringLiteral("delete")};
+                                   QStringLiteral("add renzoku"), QStringLiteral("delete"),
+                                   QStringLiteral("first add"),   QStringLiteral("undo add")};
 
 // What the commands work on, as a user would meet it: an album from the middle of the album
 // list with the artist a pick of it shows first, and likewise an artist with its first album.
@@ -63,6 +75,11 @@ public:
 
 private:
     void WindowRound(int round) override {
+        // The first write after start-up finds no list kept yet but those start-up read.
+        RecordWindow(round == 0 ? FirstAdd : AddContinuous, driver_, AddTrack(true));
+        RecordWindow(UndoAdd, driver_,
+                     driver_.Timed(
+                         0, [&] { window_.Undo(); }, window_.txtName));
         RecordWindow(PickAlbum, driver_, PickOnAlbumTab(s_.picked[round % 2]));
         RecordWindow(GridMove, driver_, driver_.MoveInGrid(*window_.DBGrid1));
         RecordWindow(PickArtist, driver_, driver_.Pick(2, *window_.cmbartist[2], s_.artist, [&] {
@@ -80,6 +97,12 @@ private:
     }
 
     void BareRound(int round) override {
+        qint64 id = 0;
+        TimeWrite(round == 0 ? FirstAdd : AddContinuous, [&] {
+            id = bare_.Add(s_.added);
+            ReadListsAfterEntry();
+        });
+        DeleteBare(UndoAdd, id);
         TimeRead(PickAlbum, [&] {
             bare_.Read(caldrin::ArtistsOfAlbum(s_.picked[round % 2]));
             bare_.Read(caldrin::TracksOfAlbum(s_.picked[round % 2], s_.pickedArtist[round % 2]));
@@ -100,7 +123,6 @@ private:
             ReadListsAfterEntry();
             bare_.Read(caldrin::TracksOfAlbum(s_.album, s_.albumArtist));
         });
-        qint64 id = 0;
         TimeWrite(Add, [&] {
             id = bare_.Add(s_.added);
             ReadListsAfterEntry();
@@ -108,17 +130,18 @@ private:
             bare_.Read(caldrin::TracksOfAlbum(s_.album, s_.albumArtist));
             bare_.Read(caldrin::TracksOfAlbum(s_.album, s_.albumArtist));
         });
-        DeleteBare(id);
+        DeleteBare(Delete, id);
         // A continuous add leaves the window on the entry tab, ready for the next track.
         TimeWrite(AddContinuous, [&] {
             id = bare_.Add(s_.added);
             ReadListsAfterEntry();
         });
-        DeleteBare(id);
+        DeleteBare(Delete, id);
     }
 
-    void DeleteBare(qint64 id) {
-        TimeWrite(Delete, [&] {
+    // An undo of an add shows the album tab again as a delete there does.
+    void DeleteBare(Command command, qint64 id) {
+        TimeWrite(command, [&] {
             bare_.Delete(id);
             bare_.Read(caldrin::TracksOfAlbum(s_.album, s_.albumArtist));
             bare_.Read(caldrin::AllAlbums());

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QThread>
+#include <algorithm>
 #include <malloc.h>
 #include <stdexcept>
 
@@ -24,7 +25,8 @@ const ResultTable kResults({{QStringLiteral("program"), 9},
                             {QStringLiteral("ratio"), 7},
                             {QStringLiteral("redraw ms"), 10},
                             {QStringLiteral("bare write ms"), 14},
-                            {QStringLiteral("beyond ms"), 10}});
+                            {QStringLiteral("beyond ms"), 10},
+                            {QStringLiteral("worst beyond"), 13}});
 
 QString Columns(Program program) {
     return tracktable::UserColumns(program).join(QStringLiteral(", "));
@@ -291,12 +293,16 @@ void CommandBench::PrintResults(qint64 tracks) const {
         constexpr double kNoWorkMs = 0.01;
         const QString ratio = bareMs < kNoWorkMs ? QString() : Ratio(windowMs / bareMs);
         const auto& writes = writeMs_[command];
-        // A change is judged beyond the one durable commit it cannot do without.
-        const double beyondMs = windowMs - (writes.empty() ? 0.0 : Median(writes));
+        // A change is judged beyond the one durable commit it cannot do without, and every time
+        // it is given, not only as a rule.
+        const double writeMs = writes.empty() ? 0.0 : Median(writes);
+        const double worstBeyondMs =
+            *std::max_element(windowMs_[command].begin(), windowMs_[command].end()) - writeMs;
         kResults.PrintRow({ProgramName(program_), QString::number(tracks), commands_[command],
                            Ms(windowMs), Ms(bareMs), ratio, Ms(Median(redrawMs_[command])),
-                           writes.empty() ? QString() : Ms(Median(writes)), Ms(beyondMs)},
-                          MetOrMissed(beyondMs <= kTargetCommandMs));
+                           writes.empty() ? QString() : Ms(writeMs), Ms(windowMs - writeMs),
+                           Ms(worstBeyondMs)},
+                          MetOrMissed(worstBeyondMs <= kTargetCommandMs));
     }
 }
 

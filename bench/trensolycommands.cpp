@@ -29,13 +29,15 @@ enum Command {
     Change2,
     Delete1,
     Delete2,
+    FirstAdd,
+    UndoAdd,
     Save
 };
 // In the order of the commands above.
 const QStringList kCommandNames =
     QStringLiteral(
         "pick MD(1)|pick MD(2)|grid move|pick artist(1)|pick artist(2)|enter tab1|enter tab2|"
-        "add|add renzoku|change tab1|change tab2|delete tab1|delete tab2|save")
+        "add|add renzoku|change tab1|change tab2|delete tab1|delete tab2|first add|undo add|save")
         .split(QLatin1Char('|'));
 
 constexpr int kEntryTab = 3;
@@ -121,6 +123,10 @@ private:
 
     void WindowRound(int round) override {
         const auto record = [&](Command command, double ms) { RecordWindow(command, driver_, ms); };
+        // The first write after start-up finds no list kept yet but those start-up read.
+        record(round == 0 ? FirstAdd : AddContinuous, AddTrack(true));
+        record(UndoAdd, driver_.Timed(
+                            0, [&] { window_.Undo(); }, window_.txtName));
         if (saveOrder_)
             record(Save, SaveSettings());
         record(PickMd1, driver_.Pick(kEntryTab, *window_.cmbMD[1], s_.disc,
@@ -144,6 +150,18 @@ private:
         const auto read = [&](Command command, const QString& sql) {
             TimeRead(command, [&] { bare_.Read(sql); });
         };
+        qint64 id = 0;
+        TimeWrite(round == 0 ? FirstAdd : AddContinuous, [&] {
+            id = bare_.Add(s_.added);
+            ReadListsAfterEntry();
+        });
+        // An undo shows the disc tab again, and the artist tab's tracks.
+        TimeWrite(UndoAdd, [&] {
+            bare_.Delete(id);
+            ReadListsAfterEntry();
+            bare_.Read(trensoly::TracksOfArtist(s_.artist));
+            bare_.Read(trensoly::TracksOfDisc(s_.addedDisc));
+        });
         if (saveOrder_)
             TimeWrite(Save, [&] {
                 bare_.Write([] {
@@ -162,7 +180,6 @@ private:
             read(command, trensoly::TracksOfDisc(s_.picked[round % 2]));
         for (Command command : {PickArtist1, PickArtist2, EnterTab2})
             read(command, trensoly::TracksOfArtist(s_.artist));
-        qint64 id = 0;
         TimeWrite(Add, [&] {
             id = bare_.Add(s_.added);
             ReadListsAfterEntry();

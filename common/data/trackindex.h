@@ -67,12 +67,13 @@ public:
 
 private:
     class Loader;
+    class Folder;
 
-    std::vector<Track> FindAll(std::string_view needle, const std::vector<char>& namesMatch) const;
+    // Makes found_ the tracks any of whose texts holds the needle.
+    void FindAll(std::string_view needle, const std::vector<char>& namesMatch);
     void FindInRuns(size_t from, size_t to, std::string_view needle,
-                    const std::vector<char>& namesMatch, std::vector<Track>& found) const;
-    void FindInTracks(Track from, Track to, std::string_view needle,
-                      std::vector<Track>& found) const;
+                    const std::vector<char>& namesMatch, Track*& out) const;
+    void FindInTracks(Track from, Track to, std::string_view needle, Track*& out) const;
     std::vector<Track> FindAmong(const std::vector<Track>& candidates, std::string_view needle,
                                  const std::vector<char>& namesMatch) const;
     std::vector<char> NamesContaining(std::string_view needle) const;
