@@ -23,6 +23,34 @@ constexpr size_t kMostSearchThreads = 4;
 // How far ahead, in results, an earlier result's texts are asked for from memory while narrowing.
 constexpr size_t kLookAhead = 16;
 
+// Bytes marked at once by a sweep for one byte.
+constexpr size_t kBlock = 64;
+
+// The lowest bits, up to a whole word.
+quint64 BitsBelow(size_t bits) {
+    return bits >= kBlock ? ~quint64(0) : (quint64(1) << bits) - 1;
+}
+
+// Bit i set where bytes[i] is the byte, for up to a block of bytes.
+quint64 ByteMarks(const char* bytes, size_t size, char byte) {
+    quint64 marks = 0;
+#ifdef __SSE2__
+    if (size == kBlock) {
+        const __m128i wanted = _mm_set1_epi8(byte);
+        for (size_t part = 0; part < kBlock / 16; ++part) {
+            const __m128i sixteen =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + part * 16));
+            marks |= quint64(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(sixteen, wanted))))
+                     << (part * 16);
+        }
+        return marks;
+    }
+#endif
+    for (size_t at = 0; at < size; ++at)
+        marks |= quint64(bytes[at] == byte) << at;
+    return marks;
+}
+
 } // namespace
 
 TrackIndex::TrackIndex(const QString& catalogue, Program program)
@@ -106,14 +134,8 @@ TrackIndex::Track TrackIndex::Found(size_t result) const {
 void TrackIndex::FindInTracks(Track from, Track to, std::string_view needle, Track*& out) const {
     const Tracks& t = *tracks_;
     LineStarts::Walker line(t.lineStarts, from);
-    // The first key typed is one byte, found in most tracks: one look through each track's own
-    // text then costs less than a sweep stopped at every track.
-    if (needle.size() == 1) {
-        for (; line.Current() < to; line.Next())
-            if (memchr(t.lines.data() + line.Start(), needle.front(), line.End() - line.Start()))
-                *out++ = line.Current();
-        return;
-    }
+    if (needle.size() == 1)
+        return FindByteInTracks(line, to, needle.front(), out);
     const quint32 base = line.Start();
     const std::string_view span(t.lines.data() + base, t.lineStarts.Start(to) - base);
     ForEachOccurrence(span, needle, [&](size_t at) {
@@ -123,6 +145,27 @@ void TrackIndex::FindInTracks(Track from, Track to, std::string_view needle, Tra
         line.Next();
         return line.Current() < to ? size_t(line.Start() - base) : kNoFurther;
     });
+}
+
+// The first key typed is one byte, found in most tracks: a sweep stopped at each would stop a
+// million times, and a look through each track's text costs a call for each. So the bytes equal
+// to it are marked 64 at a time, and each track looks at the marks of its own bytes.
+void TrackIndex::FindByteInTracks(LineStarts::Walker line, Track to, char byte, Track*& out) const {
+    const char* const text = tracks_->lines.data();
+    const size_t stop = tracks_->lineStarts.Start(to);
+    // Whether the track current holds the byte in the blocks before this one.
+    bool held = false;
+    for (size_t block = line.Start(); line.Current() < to; block += kBlock) {
+        const size_t blockEnd = std::min(block + kBlock, stop);
+        const quint64 marks = ByteMarks(text + block, blockEnd - block, byte);
+        for (; line.Current() < to && line.End() <= blockEnd; line.Next(), held = false) {
+            const size_t from = std::max<size_t>(line.Start(), block) - block;
+            if (held || (marks & BitsBelow(line.End() - block) & ~BitsBelow(from)))
+                *out++ = line.Current();
+        }
+        if (line.Current() < to && line.Start() < blockEnd)
+            held = held || (marks >> (std::max<size_t>(line.Start(), block) - block)) != 0;
+    }
 }
 
 void TrackIndex::FindInRuns(size_t from, size_t to, std::string_view needle,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "database.h"
+#include "linestarts.h"
 #include "tracktable.h"
 
 #include <QByteArray>
@@ -74,6 +75,7 @@ private:
     void FindInRuns(size_t from, size_t to, std::string_view needle,
                     const std::vector<char>& namesMatch, Track*& out) const;
     void FindInTracks(Track from, Track to, std::string_view needle, Track*& out) const;
+    void FindByteInTracks(LineStarts::Walker line, Track to, char byte, Track*& out) const;
     std::vector<Track> FindAmong(const std::vector<Track>& candidates, std::string_view needle,
                                  const std::vector<char>& namesMatch) const;
     std::vector<char> NamesContaining(std::string_view needle) const;
