@@ -115,7 +115,11 @@ private:
 
     bool Give() {
         batched_ = 0;
-        return batch_.empty() || handoff_.Give(std::exchange(batch_, {}));
+        if (batch_.empty())
+            return true;
+        std::vector<char> next;
+        next.reserve(batch_.size());
+        return handoff_.Give(std::exchange(batch_, std::move(next)));
     }
     void Join() {
         handoff_.Finish();
