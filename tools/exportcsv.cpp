@@ -7,11 +7,13 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -52,16 +54,24 @@ int Stopped(const ToolCommandLine& cli) {
 int Save(const ToolCommandLine& cli, const QString& out,
          const std::function<bool(const trackcsv::Sink&)>& exportTo) {
     if (out.isEmpty()) {
-        QByteArray whole;
-        exportTo([&whole](QByteArrayView piece) {
-            whole += piece;
+        // Held in blocks of a megabyte, so that a large export is never copied as it grows.
+        static constexpr qsizetype kBlockBytes = 1 << 20;
+        std::vector<QByteArray> blocks;
+        exportTo([&blocks](QByteArrayView piece) {
+            if (blocks.empty() || blocks.back().size() + piece.size() > kBlockBytes) {
+                blocks.emplace_back();
+                blocks.back().reserve(std::max(kBlockBytes, piece.size()));
+            }
+            blocks.back().append(piece);
             return StopSignal() == 0;
         });
         if (StopSignal() != 0)
             return Stopped(cli);
-        if (std::fwrite(whole.constData(), 1, size_t(whole.size()), stdout) !=
-                size_t(whole.size()) ||
-            std::fflush(stdout) != 0)
+        const bool written = std::all_of(blocks.begin(), blocks.end(), [](const QByteArray& block) {
+            return std::fwrite(block.constData(), 1, size_t(block.size()), stdout) ==
+                   size_t(block.size());
+        });
+        if (!written || std::fflush(stdout) != 0)
             return cli.Error(QStringLiteral("標準出力に書き込むことができません: %1")
                                  .arg(QString::fromLocal8Bit(std::strerror(errno))));
         return 0;
