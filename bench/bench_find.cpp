@@ -89,7 +89,7 @@ double ReadFloorMs(const Catalogue& catalogue) {
     return MedianMs([&] {
         const SqliteHandle db = OpenBare(catalogue.Path(), SQLITE_OPEN_READONLY);
         return ElapsedMs(
-            [&] { ReadAll(db.get(), QStringLiteral("SELECT * FROM データレコード")); });
+            [&] { ReadAll(db.get(), QStringLiteral("SELECT * FROM %1").arg(tracktable::kTable)); });
     });
 }
 

@@ -1,3 +1,5 @@
+// Reading every track of a catalogue into the form a search looks through.
+
 #include "handoff.h"
 #include "searchtext.h"
 #include "trackindex.h"
@@ -11,8 +13,6 @@
 #include <malloc.h>
 #include <thread>
 #include <utility>
-
-// Reading every track of a catalogue into the form a search looks through.
 
 using namespace trackindex;
 
@@ -195,7 +195,7 @@ std::shared_ptr<const TrackIndex::Tracks> TrackIndex::Read(const QString& catalo
             if (code != SQLITE_ROW)
                 break;
             // A copy of what is read so far: a few megabytes, while the whole takes a second.
-            if (until == kFirstPart && firstPart) {
+            if (until == kFirstPart) {
                 auto part = std::make_shared<Tracks>(t);
                 part->nameStarts.push_back(CheckedOffset(part->names.size()));
                 firstPart(std::move(part));
