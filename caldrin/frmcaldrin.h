@@ -10,6 +10,9 @@ class frmCaldrin : public CatalogueWindow {
 public:
     // programFolder: where caldrin.mdb lies (main passes the executable's folder).
     explicit frmCaldrin(QString programFolder);
+    static constexpr Program kProgram = Program::Caldrin;
+    // The lists Form_Load fills, in its order.
+    static QStringList StartUpLists();
 
     std::array<ComboBox*, 4> cmbAlbum{};
     std::array<ComboBox*, 4> cmbartist{};

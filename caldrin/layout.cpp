@@ -11,8 +11,7 @@ const QStringList kGridFields = {QStringLiteral("ID"), QStringLiteral("アーチ
 } // namespace
 
 frmCaldrin::frmCaldrin(QString programFolder)
-    : CatalogueWindow(Program::Caldrin, std::move(programFolder), QStringLiteral("CALDRIN"),
-                      kGridFields) {
+    : CatalogueWindow(kProgram, std::move(programFolder), QStringLiteral("CALDRIN"), kGridFields) {
     BuildWindow();
     ConnectHandlers();
 }

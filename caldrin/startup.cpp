@@ -9,12 +9,17 @@ void frmCaldrin::ReadTitleSettings() {
     ReadSlantFlags(file);
 }
 
+QStringList frmCaldrin::StartUpLists() {
+    return {statements::caldrin::AllAlbums(), statements::caldrin::AllArtistsOrdered()};
+}
+
 void frmCaldrin::OpenCatalogueAndFillLists() {
+    const QStringList lists = StartUpLists();
     ShowProgress(50);
     OpenCatalogue();
-    FillList(statements::caldrin::AllAlbums(), {cmbAlbum[1]});
+    FillList(lists[0], {cmbAlbum[1]});
     ShowProgress(80);
-    FillList(statements::caldrin::AllArtistsOrdered(), {cmbartist[2], cmbartist[3]});
+    FillList(lists[1], {cmbartist[2], cmbartist[3]});
     for (QPushButton* print : {cmdPrint1[0], cmdPrint2[0], cmdPrint1[1], cmdPrint2[1]})
         print->setEnabled(false);
     ShowProgress(100);

@@ -5,9 +5,20 @@
 
 namespace {
 
-using CaldrinStartup = CaldrinWindowTest;
+// Every start-up both ways: the window opening the catalogue itself, and the program's own way,
+// the catalogue opened and its lists read on a thread while the window is built.
+class CaldrinStartup : public CaldrinWindowTest, public testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        CaldrinWindowTest::SetUp();
+        openAhead = GetParam();
+    }
+};
 
-TEST_F(CaldrinStartup, ShowsTheCatalogueOnTheStartTab) {
+INSTANTIATE_TEST_SUITE_P(, CaldrinStartup, testing::Bool(),
+                         [](const auto& ahead) { return ahead.param ? "Ahead" : "InWindow"; });
+
+TEST_P(CaldrinStartup, ShowsTheCatalogueOnTheStartTab) {
     MakeCatalogue();
     folder.WriteFile("TITLE.TXT", TitleFile({"ABC", "<big>DEF</big>", "Y", "N"}));
     window = std::make_unique<frmCaldrin>(folder.Path());
@@ -52,7 +63,7 @@ TEST_F(CaldrinStartup, ShowsTheCatalogueOnTheStartTab) {
     EXPECT_FALSE(window->chkSyasen2->isChecked());
 }
 
-TEST_F(CaldrinStartup, TitleFileProblemsArePassedOverSilently) {
+TEST_P(CaldrinStartup, TitleFileProblemsArePassedOverSilently) {
     MakeCatalogue();
     ASSERT_TRUE(Load());
     EXPECT_EQ(progress, QList<double>({10, 20, 50, 80, 100}));
@@ -71,7 +82,7 @@ TEST_F(CaldrinStartup, TitleFileProblemsArePassedOverSilently) {
     EXPECT_TRUE(MessageBox::TakeShown().isEmpty());
 }
 
-TEST_F(CaldrinStartup, AMissingCatalogueIsTriedTwiceThenReportedAndNeverCreated) {
+TEST_P(CaldrinStartup, AMissingCatalogueIsTriedTwiceThenReportedAndNeverCreated) {
     folder.WriteFile("TITLE.TXT", TitleFile({"ABC", "DEF", "N", "N"}));
     EXPECT_FALSE(Load());
     EXPECT_EQ(progress, QList<double>({10, 20, 50, 50}));
@@ -82,7 +93,7 @@ TEST_F(CaldrinStartup, AMissingCatalogueIsTriedTwiceThenReportedAndNeverCreated)
     EXPECT_FALSE(QFileInfo::exists(folder.File()));
 }
 
-TEST_F(CaldrinStartup, AfterAMissingTitleFileTheFirstCatalogueFailureEndsStartUp) {
+TEST_P(CaldrinStartup, AfterAMissingTitleFileTheFirstCatalogueFailureEndsStartUp) {
     folder.WriteFile("caldrin.mdb", "not a catalogue");
     EXPECT_FALSE(Load());
     EXPECT_EQ(progress, QList<double>({10, 20, 50}));
@@ -91,7 +102,7 @@ TEST_F(CaldrinStartup, AfterAMissingTitleFileTheFirstCatalogueFailureEndsStartUp
     EXPECT_TRUE(shown[0].prompt.contains("データベースファイルではありません"));
 }
 
-TEST_F(CaldrinStartup, ACatalogueWhoseKeyIsNoRowNumberIsRefusedUntouched) {
+TEST_P(CaldrinStartup, ACatalogueWhoseKeyIsNoRowNumberIsRefusedUntouched) {
     Database::CreateDatabase(folder.File())
         ->Execute("CREATE TABLE データレコード (ID TEXT PRIMARY KEY, アーチスト名, アルバム名, "
                   "曲番, 曲名)");
@@ -110,7 +121,7 @@ TEST_F(CaldrinStartup, ACatalogueWhoseKeyIsNoRowNumberIsRefusedUntouched) {
 
 // The ancestors' catalogue, in Microsoft Jet's format: SQLite must never write to it, and the
 // user is told how to bring its tracks over.
-TEST_F(CaldrinStartup, AnOldJetCatalogueIsRefusedUntouchedWithTheWayToMoveItsTracks) {
+TEST_P(CaldrinStartup, AnOldJetCatalogueIsRefusedUntouchedWithTheWayToMoveItsTracks) {
     QByteArray jet = QByteArray(4, '\0') + "Standard Jet DB";
     jet += QByteArray(4096 - jet.size(), '\0');
     folder.WriteFile("caldrin.mdb", jet);
@@ -127,7 +138,7 @@ TEST_F(CaldrinStartup, AnOldJetCatalogueIsRefusedUntouchedWithTheWayToMoveItsTra
 }
 
 // Said when the program starts, not after a whole track has been typed; browsing still works.
-TEST_F(CaldrinStartup, ACatalogueThatCannotBeWrittenIsReportedAtStartUp) {
+TEST_P(CaldrinStartup, ACatalogueThatCannotBeWrittenIsReportedAtStartUp) {
     constexpr char kSharedFolder[] = "CALDRIN_TEST_READ_ONLY_FOLDER";
     if (!qEnvironmentVariableIsSet(kSharedFolder)) {
         MakeCatalogue();
@@ -148,7 +159,7 @@ TEST_F(CaldrinStartup, ACatalogueThatCannotBeWrittenIsReportedAtStartUp) {
     EXPECT_EQ(List("cmbAlbum(1)").count(), 2);
 }
 
-TEST_F(CaldrinStartup, TheCatalogueIsBackedUpAfterStartUpAndAFailureIsToldOnce) {
+TEST_P(CaldrinStartup, TheCatalogueIsBackedUpAfterStartUpAndAFailureIsToldOnce) {
     MakeCatalogue();
     Start();
     window->StartBackup();
@@ -171,7 +182,7 @@ TEST_F(CaldrinStartup, TheCatalogueIsBackedUpAfterStartUpAndAFailureIsToldOnce) 
 
 // Every start moves the catalogue into the log and every close back, rewriting its header and
 // its time; the backups kept must still be of distinct states, however the window was closed.
-TEST_F(CaldrinStartup, AStartAfterNoChangeAddsNoBackup) {
+TEST_P(CaldrinStartup, AStartAfterNoChangeAddsNoBackup) {
     MakeCatalogue();
     const auto backups = [&] { return QDir(folder.Path() + "/backup").entryList(QDir::Files); };
     const auto session = [&](bool closeBox) {
@@ -207,7 +218,7 @@ TEST_F(CaldrinStartup, AStartAfterNoChangeAddsNoBackup) {
     EXPECT_EQ(held, QStringList({"", "Tide", "Tide,Dune"}));
 }
 
-TEST_F(CaldrinStartup, AnEmptyCatalogueStarts) {
+TEST_P(CaldrinStartup, AnEmptyCatalogueStarts) {
     folder.CreateEmpty();
     ASSERT_TRUE(Load());
     EXPECT_EQ(List("cmbAlbum(1)").count(), 0);
@@ -220,7 +231,7 @@ static int JournalFormat(const QString& catalogue) {
     return ReadFileStart(catalogue, 20).at(18);
 }
 
-TEST_F(CaldrinStartup, BothWaysOutReleaseTheCatalogue) {
+TEST_P(CaldrinStartup, BothWaysOutReleaseTheCatalogue) {
     MakeCatalogue();
     Start();
     ASSERT_NE(PressFind(), nullptr);
@@ -254,7 +265,7 @@ TEST_F(CaldrinStartup, BothWaysOutReleaseTheCatalogue) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !window->windowIcon().pixmap(32).isNull(); }));
 }
 
-TEST_F(CaldrinStartup, EveryControlCarriesItsNameCaptionAndLabel) {
+TEST_P(CaldrinStartup, EveryControlCarriesItsNameCaptionAndLabel) {
     MakeCatalogue();
     ASSERT_TRUE(Load());
     QStringList captions;
@@ -294,6 +305,32 @@ TEST_F(CaldrinStartup, EveryControlCarriesItsNameCaptionAndLabel) {
     }
     for (const char* name : {"DBGrid1", "DBGrid2", "chkSyasen1", "chkSyasen2", "lblTitle2"})
         EXPECT_NE(window->findChild<QWidget*>(name), nullptr) << name;
+}
+
+// What another program writes after the lists were read ahead is in the lists the window shows,
+// and a catalogue read ahead for another folder is not the window's.
+using CaldrinStartAhead = CaldrinWindowTest;
+
+TEST_F(CaldrinStartAhead, ListsReadAheadFollowWritesInBetween) {
+    MakeCatalogue();
+    auto ahead = std::make_unique<CatalogueAhead>(folder.File(), Program::Caldrin,
+                                                  frmCaldrin::StartUpLists());
+    Shell(folder.File(), "INSERT INTO データレコード (アーチスト名, アルバム名, 曲番, 曲名) "
+                         "VALUES ('Zed', 'Ahead', 1, 'x')");
+    window = std::make_unique<frmCaldrin>(folder.Path());
+    window->TakeCatalogueAhead(std::move(ahead));
+    ASSERT_TRUE(window->Form_Load());
+    EXPECT_EQ(List("cmbAlbum(1)").Items(), QStringList({"Ahead", "Blue Harbor", "夏の午後"}));
+    EXPECT_TRUE(List("cmbartist(2)").Items().contains("Zed"));
+
+    CatalogueFolder elsewhere;
+    elsewhere.CreateEmpty();
+    window = std::make_unique<frmCaldrin>(folder.Path());
+    window->TakeCatalogueAhead(std::make_unique<CatalogueAhead>(elsewhere.File(), Program::Caldrin,
+                                                                frmCaldrin::StartUpLists()));
+    ASSERT_TRUE(window->Form_Load());
+    EXPECT_EQ(window->dbTrack->Path(), folder.File());
+    EXPECT_EQ(List("cmbAlbum(1)").count(), 3);
 }
 
 } // namespace

@@ -51,7 +51,8 @@ qint64 AddAlbumTrack(Database& db, const QString& artist, const QString& album,
 
 void Shell(const QString& file, const QString& sql) {
     QProcess shell;
-    shell.start("sqlite3", {file, sql});
+    // Waits for a lock as long as other programs do, not at all as the shell alone would.
+    shell.start("sqlite3", {"-cmd", ".timeout 5000", file, sql});
     ASSERT_TRUE(shell.waitForFinished(10000));
     ASSERT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
 }

@@ -59,6 +59,29 @@ TEST_F(Trensoly, StartsWithItsDiscOrderAndEmptyGrids) {
     EXPECT_EQ(Items("cmbMD(2)"), QStringList({"10", "9", "A-12"}));
 }
 
+// The program reads the disc list ahead in the order the settings file saves, the one the window
+// then asks for, and shows what the window alone would.
+TEST_F(Trensoly, ListsReadAheadAreThoseOfTheSavedOrder) {
+    for (const char* order : {"D", "A", ""}) {
+        SCOPED_TRACE(order);
+        MakeCatalogue(order);
+        if (*order == '\0')
+            QFile::remove(folder.Path() + "/TITLE.TXT");
+        openAhead = false;
+        ASSERT_TRUE(Load());
+        const QStringList discs = Items("cmbMD(2)"), artists = Items("cmbArtist(2)");
+        EXPECT_EQ(frmTrensoly::StartUpLists(),
+                  QStringList({statements::trensoly::AllDiscs(window->MdSortOrder),
+                               statements::AllArtists()}));
+        openAhead = true;
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(Items("cmbMD(2)"), discs);
+        EXPECT_EQ(Items("cmbArtist(2)"), artists);
+        window.reset();
+        QFile::remove(folder.File());
+    }
+}
+
 TEST_F(Trensoly, APickInEitherDiscListAloneDecidesPrinting) {
     MakeCatalogue();
     Start();

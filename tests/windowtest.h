@@ -25,9 +25,13 @@ protected:
         QDir::setCurrent(previousFolder_);
     }
 
-    // Builds the window and runs its load, noting every value the splash's bar shows.
+    // Builds the window and runs its load, noting every value the splash's bar shows. With
+    // openAhead, the catalogue is opened and its lists read ahead, as the program starts.
     bool Load(const QString& programFolder = {}) {
         window = std::make_unique<Window>(programFolder.isEmpty() ? folder.Path() : programFolder);
+        if (openAhead)
+            window->TakeCatalogueAhead(
+                std::make_unique<CatalogueAhead>(folder.File(), program, Window::StartUpLists()));
         progress.clear();
         QObject::connect(window->Splash()->pbOpen, &ProgressBar::ValueSet,
                          [this](double value) { progress << value; });
@@ -96,6 +100,7 @@ protected:
     CatalogueFolder folder{program};
     std::unique_ptr<Window> window;
     QList<double> progress;
+    bool openAhead = false;
 
 private:
     QString previousFolder_;

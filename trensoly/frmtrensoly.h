@@ -11,6 +11,9 @@ class frmTrensoly : public CatalogueWindow {
 public:
     // programFolder: where trensoly.mdb lies (main passes the executable's folder).
     explicit frmTrensoly(QString programFolder);
+    static constexpr Program kProgram = Program::Trensoly;
+    // The lists Form_Load fills, in its order, in the direction the settings file saves.
+    static QStringList StartUpLists();
 
     // "ASC" or "DESC", the direction of the disc lists; empty when no settings were read.
     QString MdSortOrder;

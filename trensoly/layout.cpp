@@ -18,8 +18,7 @@ QLayout* Alone(QWidget* list) {
 } // namespace
 
 frmTrensoly::frmTrensoly(QString programFolder)
-    : CatalogueWindow(Program::Trensoly, std::move(programFolder), QStringLiteral("TRENSOLY"),
-                      kGridFields) {
+    : CatalogueWindow(kProgram, std::move(programFolder), QStringLiteral("TRENSOLY"), kGridFields) {
     BuildWindow();
     ConnectHandlers();
 }

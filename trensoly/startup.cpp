@@ -4,12 +4,39 @@
 
 using namespace statements;
 
+namespace {
+
+// The settings file lies in the current folder, not beside the catalogue.
+const QString kTitleFile = QStringLiteral("TITLE.TXT");
+
+bool Descending(const QString& savedOrder) {
+    return savedOrder == QLatin1String("D");
+}
+
+QString DiscOrder(bool descending) {
+    return descending ? QStringLiteral("DESC") : QStringLiteral("ASC");
+}
+
+} // namespace
+
+QStringList frmTrensoly::StartUpLists() {
+    // Read as ReadTitleSettings reads it: no direction where the file gives none.
+    QString order;
+    try {
+        titlefile::InputFile file(kTitleFile);
+        file.Input();
+        file.Input();
+        order = DiscOrder(Descending(file.Input()));
+    } catch (const std::exception&) {
+    }
+    return {trensoly::AllDiscs(order), AllArtists()};
+}
+
 void frmTrensoly::ReadTitleSettings() {
-    // The settings file lies in the current folder, not beside the catalogue.
-    titlefile::InputFile file(QStringLiteral("TITLE.TXT"));
+    titlefile::InputFile file(kTitleFile);
     ReadTitleLines(file);
-    const bool descending = file.Input() == QLatin1String("D");
-    MdSortOrder = descending ? QStringLiteral("DESC") : QStringLiteral("ASC");
+    const bool descending = Descending(file.Input());
+    MdSortOrder = DiscOrder(descending);
     opAsc->setChecked(!descending);
     opDesc->setChecked(descending);
     ReadSlantFlags(file);

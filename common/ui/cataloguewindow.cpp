@@ -133,9 +133,13 @@ void CatalogueWindow::ShowProgress(double percent) {
 }
 
 void CatalogueWindow::OpenCatalogue() {
-    dbTrack = tracktable::OpenCatalogue(tracktable::FilePath(programFolder_, program_), program_);
-    dbTrack->LogWritesWhileOpen();
-    fullLists_ = std::make_unique<FullLists>(*dbTrack, program_);
+    const QString path = tracktable::FilePath(programFolder_, program_);
+    // Taken once: when it failed, the start-up's second try opens the catalogue itself.
+    const std::unique_ptr<CatalogueAhead> ahead = std::move(ahead_);
+    WindowCatalogue opened =
+        ahead && ahead->Path() == path ? ahead->Take() : OpenWindowCatalogue(path, program_);
+    dbTrack = std::move(opened.db);
+    fullLists_ = std::move(opened.lists);
     fullLists_->SetKeeping(keepFullLists_);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "announcer.h"
+#include "catalogueahead.h"
 #include "controls.h"
 #include "database.h"
 #include "datagrid.h"
@@ -39,6 +40,9 @@ public:
 
     // Runs the start-up sequence. False when start-up failed; the user has been told why.
     bool Form_Load();
+    // The catalogue Form_Load opens, if it is the one ahead's thread has opened; else it is
+    // opened then, as without.
+    void TakeCatalogueAhead(std::unique_ptr<CatalogueAhead> ahead) { ahead_ = std::move(ahead); }
     // The splash window while the load runs, null once it has been unloaded.
     frmOpen* Splash() const { return splash_.get(); }
     bool Ended() const { return ended_; }
@@ -257,6 +261,7 @@ private:
     QStringList gridFields_;
     std::unique_ptr<frmOpen> splash_;
     bool ended_ = false;
+    std::unique_ptr<CatalogueAhead> ahead_;
     std::unique_ptr<FullLists> fullLists_;
     bool keepFullLists_ = true;
     QPointer<FindWindow> find_;
