@@ -92,11 +92,13 @@ void End(QProcess& process) {
 } // namespace
 
 VirtualDisplay::VirtualDisplay() {
-    // Xvfb picks a free display number itself and writes it to the descriptor given.
+    // Xvfb picks a free display number itself and writes it to the descriptor given. Left to
+    // itself it resets once its last client has gone, and refuses whoever connects meanwhile:
+    // the next program started.
     server_.start(QStringLiteral("Xvfb"),
-                  {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                   QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                   QStringLiteral("tcp")});
+                  {QStringLiteral("-noreset"), QStringLiteral("-displayfd"), QStringLiteral("1"),
+                   QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x1024x24"),
+                   QStringLiteral("-nolisten"), QStringLiteral("tcp")});
     while (!server_.canReadLine() && server_.waitForReadyRead(10000)) {
     }
     const QString number = QString::fromLatin1(server_.readLine()).trimmed();
