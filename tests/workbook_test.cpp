@@ -142,4 +142,41 @@ TEST(Workbook, APartCutShortOrBrokenRefusesTheWholeFile) {
                           "ください。"});
 }
 
+// Texts a shell put in the catalogue, some of which no cell could hold as they are, come back from
+// the workbook as the CSV export shows them; a value no cell takes refuses the export at its track.
+TEST(Workbook, StoredTextsComeBackAsTheCsvExportShowsThem) {
+    CatalogueFolder sent;
+    Shell(sent.File(), "CREATE TABLE データレコード (ID INTEGER PRIMARY KEY, アーチスト名, "
+                       "アルバム名, 曲番, 曲名);"
+                       "INSERT INTO データレコード (アーチスト名, アルバム名, 曲番, 曲名) VALUES "
+                       "(CAST(X'EFBBBF416E6E61' AS TEXT), '007', 5, '_x0041_ and _X0041_'), "
+                       "(CAST(X'61FF62' AS TEXT), 2.5, 9007199254740993, 'a' || char(1) || 'b'), "
+                       "('森', NULL, 1.25, '');");
+    const auto db = Database::OpenDatabase(sent.File());
+    const QByteArray book = trackbook::Export(*db, Program::Caldrin, trackbook::Format::Workbook);
+    CatalogueFolder back;
+    back.CreateEmpty();
+    const auto copy = back.Open();
+    ASSERT_EQ(trackbook::Import(*copy, Program::Caldrin, book).size(), 0);
+    const auto csv = [](Database& from) {
+        return trackbook::Export(from, Program::Caldrin, trackbook::Format::CsvUtf8);
+    };
+    EXPECT_EQ(QString::fromUtf8(csv(*copy)), QString::fromUtf8(csv(*db)));
+    EXPECT_TRUE(csv(*copy).contains("\xEF\xBB\xBF"
+                                    "Anna"));
+
+    for (const char* refused : {"'a' || char(0) || 'b'", "printf('%.40000c', 'x')"}) {
+        SCOPED_TRACE(refused);
+        Shell(sent.File(),
+              QStringLiteral("UPDATE データレコード SET 曲名 = %1 WHERE ID = 3").arg(refused));
+        try {
+            trackbook::Export(*db, Program::Caldrin, trackbook::Format::Workbook);
+            ADD_FAILURE() << "exported";
+        } catch (const std::runtime_error& error) {
+            EXPECT_TRUE(QString::fromUtf8(error.what()).startsWith("3 曲目 (アーチスト名「森」"))
+                << error.what();
+        }
+    }
+}
+
 } // namespace

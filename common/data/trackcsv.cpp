@@ -201,19 +201,6 @@ constexpr qsizetype kPieceBytes = 1 << 20;
 
 // Every track's row in the order entered, the program's columns in its order, until visit says
 // to stop.
-void ForEachRow(Database& db, Program program, const std::function<bool(sqlite3_stmt*)>& visit) {
-    const StatementHandle select =
-        db.Prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY ID")
-                       .arg(QuotedColumns(program), Identifier(tracktable::kTable)));
-    int rc;
-    while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {
-        if (!visit(select.get()))
-            return;
-    }
-    if (rc != SQLITE_DONE)
-        db.Fail(rc);
-}
-
 // A value as the UTF-8 file holds it. Text and whole numbers go as SQLite hands them out, without
 // a round trip through QString; only what that would change goes the long way.
 void AppendUtf8Field(QByteArray& line, sqlite3_stmt* stmt, int column) {
@@ -262,15 +249,32 @@ bool ExportUtf8(Database& db, Program program, const Sink& write) {
 
 } // namespace
 
+void ForEachRow(Database& db, Program program, const std::function<bool(sqlite3_stmt*)>& visit) {
+    const StatementHandle select =
+        db.Prepare(QStringLiteral("SELECT %1 FROM %2 ORDER BY ID")
+                       .arg(QuotedColumns(program), Identifier(tracktable::kTable)));
+    int rc;
+    while ((rc = sqlite3_step(select.get())) == SQLITE_ROW) {
+        if (!visit(select.get()))
+            return;
+    }
+    if (rc != SQLITE_DONE)
+        db.Fail(rc);
+}
+
+QList<QVariant> RowValues(sqlite3_stmt* row, int columns) {
+    QList<QVariant> values;
+    values.reserve(columns);
+    for (int i = 0; i < columns; ++i)
+        values << ColumnValue(row, i);
+    return values;
+}
+
 void ForEachTrack(Database& db, Program program, const TrackVisitor& visit) {
     const int columns = int(tracktable::UserColumns(program).size());
     qint64 track = 0;
-    QList<QVariant> values;
-    ForEachRow(db, program, [&](sqlite3_stmt* stmt) {
-        values.clear();
-        for (int i = 0; i < columns; ++i)
-            values << ColumnValue(stmt, i);
-        visit(++track, values);
+    ForEachRow(db, program, [&](sqlite3_stmt* row) {
+        visit(++track, RowValues(row, columns));
         return true;
     });
 }

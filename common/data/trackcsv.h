@@ -59,6 +59,11 @@ QStringList CheckValues(const QStringList& columns, const QStringList& values, B
 // track counts from 1.
 using TrackVisitor = std::function<void(qint64 track, const QList<QVariant>& values)>;
 void ForEachTrack(Database& db, Program program, const TrackVisitor& visit);
+// The same, a row of the program's columns as SQLite steps to it, for a writer that takes the
+// stored bytes as they are; visit returns false to stop.
+void ForEachRow(Database& db, Program program, const std::function<bool(sqlite3_stmt*)>& visit);
+// A row's values as ForEachTrack hands them.
+QList<QVariant> RowValues(sqlite3_stmt* row, int columns);
 // "3 曲目 (アーチスト名「…」 …)": a track as the user finds it again in the file.
 QString DescribeTrack(Program program, qint64 track, const QList<QVariant>& values);
 
