@@ -99,13 +99,19 @@ class Inserter {
 public:
     Inserter(Database& db, Program program)
         : db_(db), columns_(tracktable::UserColumns(program)), one_(Prepare(program, 1)),
-          many_(Prepare(program, kTracksPerInsert)), cacheSize_(CacheSize(db)) {
+          many_(Prepare(program, kTracksPerInsert)),
+          cacheSize_(PragmaNumber(db, QStringLiteral("cache_size"))),
+          tempStore_(PragmaNumber(db, QStringLiteral("temp_store"))) {
         // The indexes take each track at a place of its own; with room for their pages in memory,
         // a large file is not read and written back page by page.
         db_.Execute(QStringLiteral("PRAGMA cache_size = -%1").arg(kImportCacheKb));
+        // A statement of many rows keeps the pages it changes until it is done, to undo it alone;
+        // in a file, that was written four times over for every page of the catalogue.
+        db_.Execute(QStringLiteral("PRAGMA temp_store = MEMORY"));
     }
     ~Inserter() {
-        const QByteArray restore = "PRAGMA cache_size = " + QByteArray::number(cacheSize_);
+        const QByteArray restore = "PRAGMA cache_size = " + QByteArray::number(cacheSize_) +
+                                   "; PRAGMA temp_store = " + QByteArray::number(tempStore_);
         sqlite3_exec(db_.Handle(), restore.constData(), nullptr, nullptr, nullptr);
     }
     Inserter(const Inserter&) = delete;
@@ -155,11 +161,11 @@ private:
         sqlite3_reset(stmt);
     }
 
-    static qint64 CacheSize(Database& db) {
-        const StatementHandle size = db.Prepare(QStringLiteral("PRAGMA cache_size"));
-        if (const int rc = sqlite3_step(size.get()); rc != SQLITE_ROW)
+    static qint64 PragmaNumber(Database& db, const QString& pragma) {
+        const StatementHandle value = db.Prepare(QStringLiteral("PRAGMA ") + pragma);
+        if (const int rc = sqlite3_step(value.get()); rc != SQLITE_ROW)
             db.Fail(rc);
-        return sqlite3_column_int64(size.get(), 0);
+        return sqlite3_column_int64(value.get(), 0);
     }
 
     Database& db_;
@@ -167,6 +173,7 @@ private:
     const StatementHandle one_;
     const StatementHandle many_;
     const qint64 cacheSize_;
+    const qint64 tempStore_;
 };
 
 } // namespace
