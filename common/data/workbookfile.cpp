@@ -4,6 +4,7 @@
 #include <QIODevice>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <optional>
 #include <zip.h>
 
@@ -90,9 +91,8 @@ QString Unescaped(const QString& text) {
 
 // The text of an element holding <t> itself or in runs, leaving out the phonetic guides (<rPh>)
 // that Japanese spreadsheets keep beside a text.
-QString RunText(QXmlStreamReader& xml) {
+QString RunText(QXmlStreamReader& xml, QLatin1StringView end) {
     QString text;
-    const QString end = xml.name().toString();
     int phonetic = 0;
     while (xml.readNext() != QXmlStreamReader::Invalid) {
         if (xml.isEndElement() && xml.name() == end && phonetic == 0)
@@ -113,7 +113,7 @@ std::optional<QStringList> SharedStrings(QIODevice& part) {
     QXmlStreamReader xml(&part);
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("si"))
-            strings << RunText(xml);
+            strings << RunText(xml, QLatin1StringView("si"));
     }
     if (xml.hasError())
         return std::nullopt;
@@ -153,13 +153,17 @@ QString FirstSheetId(QXmlStreamReader& xml) {
 // The column of a reference such as "AB12", counted from 0, once its row is the one given;
 // nothing for anything else, lower case and columns past XFD included.
 std::optional<qsizetype> ColumnOf(QStringView reference, qint64 row) {
-    static const QRegularExpression form(QStringLiteral("^([A-Z]{1,3})([1-9][0-9]{0,6})$"));
-    const QRegularExpressionMatch match = form.match(reference.toString());
-    if (!match.hasMatch() || match.capturedView(2).toLongLong() != row)
+    // Read by hand: matched against a pattern, every cell of a large sheet cost more than the
+    // rest of its reading.
+    qsizetype at = 0, column = 0;
+    for (; at < reference.size() && at < 3 && reference[at] >= u'A' && reference[at] <= u'Z'; ++at)
+        column = column * 26 + (reference[at].unicode() - 'A' + 1);
+    const QStringView number = reference.sliced(at);
+    if (at == 0 || number.isEmpty() || number.size() > 7 || number[0] == u'0' ||
+        !std::all_of(number.begin(), number.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return std::nullopt;
-    qsizetype column = 0;
-    for (const QChar c : match.capturedView(1))
-        column = column * 26 + (c.unicode() - 'A' + 1);
+    if (number.toLongLong() != row)
+        return std::nullopt;
     return column <= kMostColumns ? std::optional(column - 1) : std::nullopt;
 }
 
@@ -275,9 +279,10 @@ bool FirstSheet::Next(csvformat::Record& row) {
 }
 
 void FirstSheet::ReadCell(QXmlStreamReader& xml, csvformat::Record& row) {
-    const auto attributes = xml.attributes();
-    const QString type = attributes.value(QLatin1String("t")).toString();
-    const QString reference = attributes.value(QLatin1String("r")).toString();
+    // Views into the cell's own attributes, which outlive the reading of its value.
+    const QXmlStreamAttributes attributes = xml.attributes();
+    const QStringView type = attributes.value(QLatin1String("t"));
+    const QStringView reference = attributes.value(QLatin1String("r"));
     const auto fail = [&](const QString& reason) {
         if (row.fault.isEmpty())
             row.fault = QStringLiteral("セル %1: %2").arg(reference, reason);
@@ -297,7 +302,7 @@ void FirstSheet::ReadCell(QXmlStreamReader& xml, csvformat::Record& row) {
         if (xml.name() == QLatin1String("v"))
             value = xml.readElementText();
         else if (xml.name() == QLatin1String("is"))
-            value = RunText(xml);
+            value = RunText(xml, QLatin1StringView("is"));
         else
             xml.skipCurrentElement();
     }
