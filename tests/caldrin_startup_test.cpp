@@ -333,4 +333,34 @@ TEST_F(CaldrinStartAhead, ListsReadAheadFollowWritesInBetween) {
     EXPECT_EQ(List("cmbAlbum(1)").count(), 3);
 }
 
+// Catalogues made elsewhere: lists that keep numbers, or that an index groups downwards, are read
+// ahead as the window alone reads them.
+TEST_F(CaldrinStartAhead, ShellMadeCataloguesShowTheSameListsReadAhead) {
+    const QString tracks =
+        "INSERT INTO データレコード (アーチスト名, アルバム名, 曲番, 曲名) VALUES "
+        "('anna', 'Blue', 1, 'a'), ('Anna', 'blue', 2, 'b'), (1984, 'Zoo', 1, 'c'), "
+        "('ｷﾑﾗ', 7, 1, 'd');";
+    for (const QString schema :
+         {"CREATE TABLE データレコード (ID INTEGER PRIMARY KEY, アーチスト名, アルバム名, 曲番, "
+          "曲名);",
+          "CREATE TABLE データレコード (ID INTEGER PRIMARY KEY, アーチスト名 TEXT, アルバム名 "
+          "TEXT, "
+          "曲番, 曲名 TEXT); CREATE INDEX 下 ON データレコード (アルバム名 DESC);"}) {
+        SCOPED_TRACE(schema.toStdString());
+        QFile::remove(folder.File());
+        Shell(folder.File(), schema + tracks);
+        openAhead = false;
+        ASSERT_TRUE(Load());
+        const QStringList albums = List("cmbAlbum(1)").Items();
+        const QStringList artists = List("cmbartist(2)").Items();
+        EXPECT_EQ(albums.size(), 4);
+        openAhead = true;
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(List("cmbAlbum(1)").Items(), albums);
+        EXPECT_EQ(List("cmbartist(2)").Items(), artists);
+        EXPECT_EQ(List("cmbartist(3)").Items(), artists);
+        window.reset();
+    }
+}
+
 } // namespace

@@ -14,8 +14,7 @@ CatalogueAhead::CatalogueAhead(QString path, Program program, const QStringList&
     : path_(std::move(path)) {
     opened_ = std::async(std::launch::async, [path = path_, program, lists] {
         WindowCatalogue opened = OpenWindowCatalogue(path, program);
-        for (const QString& sql : lists)
-            opened.lists->Kept(sql);
+        opened.lists->ReadAtOnce(lists);
         return opened;
     });
 }

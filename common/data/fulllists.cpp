@@ -31,32 +31,6 @@ int CompareBytes(const QByteArray& a, const QByteArray& b, bool foldAscii) {
     return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
 
-// A number, Null or bytes sorts apart from every text, where no text comparison can put it.
-// Read straight from the statement: at a million tracks a list holds a hundred thousand names,
-// and passing each through a cell of a snapshot and then a second list costs more than a tenth
-// of the start-up.
-std::optional<QStringList> TextsOfFirstColumn(const Database& db, const QString& sql) {
-    const StatementHandle stmt = db.Prepare(sql);
-    QStringList values;
-    int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-        if (sqlite3_column_type(stmt.get(), 0) != SQLITE_TEXT)
-            return std::nullopt;
-        values << StoredText(reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0)),
-                             sqlite3_column_bytes(stmt.get(), 0));
-    }
-    if (rc != SQLITE_DONE)
-        db.Fail(rc);
-    return values;
-}
-
-QStringList FirstColumn(Recordset& rows) {
-    QStringList values;
-    for (; !rows.Eof(); rows.MoveNext())
-        values << rows.Fields(0).Text();
-    return values;
-}
-
 // A group is shown by the text of the first of its tracks the statement's scan of the index
 // meets: the lowest track number (then key) going up, the highest going down. The lookup meets
 // them in the same order, so it tells the same text.
@@ -139,41 +113,6 @@ bool FullLists::SameGroup(const QString& column, const QString& a, const QString
     if (CollationOf(column) == Collation::Unknown)
         return a == b;
     return Compare(column, a.toUtf8(), b.toUtf8()) == 0;
-}
-
-std::optional<FullLists::Rows> FullLists::Kept(const QString& sql) {
-    const auto list =
-        std::find_if(lists_.begin(), lists_.end(), [&](const List& l) { return l.sql == sql; });
-    if (!keeping_ || list == lists_.end() || list->unmodelled ||
-        CollationOf(list->column) == Collation::Unknown || !OrderModelled(*list))
-        return std::nullopt;
-    if (const qint64 version = db_.DataVersion(); version != dataVersion_) {
-        for (List& each : lists_)
-            each.rows.reset();
-        dataVersion_ = version;
-    }
-    if (!list->rows)
-        list->rows = SameGroupsKept(*list);
-    if (!list->rows)
-        list->rows = TextsOfFirstColumn(db_, sql);
-    if (!list->rows) {
-        list->unmodelled = true;
-        return Rows{list->column, FirstColumn(*db_.OpenSnapshot(sql))};
-    }
-    return Rows{list->column, *list->rows};
-}
-
-// Grouping a column orders its groups by the column's collation whether or not the statement
-// says ORDER BY, and shows each by the same track, so a list already read in the same direction
-// holds the same rows; the first write after start-up then reads no list the start-up had read
-// under another statement.
-std::optional<QStringList> FullLists::SameGroupsKept(const List& wanted) const {
-    for (const List& list : lists_) {
-        if (&list != &wanted && list.rows && list.column == wanted.column &&
-            list.descending == wanted.descending)
-            return list.rows;
-    }
-    return std::nullopt;
 }
 
 void FullLists::Written(const QStringList& columns, const QList<QVariant>& before,

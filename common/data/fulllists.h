@@ -28,6 +28,10 @@ public:
     };
     // The first column of every row of sql, when it is one of the full lists; else nothing.
     std::optional<Rows> Kept(const QString& sql);
+    // Reads the full lists of these statements that are not kept yet, each on a connection of its
+    // own and all at once: a large catalogue's lists take each a full scan of an index. Kept
+    // then has them, unless another program wrote to the catalogue meanwhile.
+    void ReadAtOnce(const QStringList& sqls);
 
     // After a committed write of the program's own: the values of the columns before and after
     // (an empty list for a track added or deleted).
@@ -57,6 +61,9 @@ private:
     // out when it has no tracks left.
     void Update(List& list, const QByteArray& key, const std::optional<QString>& grouped);
     std::optional<QStringList> SameGroupsKept(const List& wanted) const;
+    // The list of sql, when it is kept, once lists read before another program's write are
+    // forgotten.
+    List* KeptList(const QString& sql);
     std::optional<QString> GroupedAs(const List& list, const QString& name);
     Collation CollationOf(const QString& column);
     bool OrderModelled(const List& list);

@@ -206,8 +206,6 @@ namespace {
 // So much of a file is made before it is handed on.
 constexpr qsizetype kPieceBytes = 1 << 20;
 
-// Every track's row in the order entered, the program's columns in its order, until visit says
-// to stop.
 // A value as the UTF-8 file holds it. Text and whole numbers go as SQLite hands them out, without
 // a round trip through QString; only what that would change goes the long way.
 void AppendUtf8Field(QByteArray& line, sqlite3_stmt* stmt, int column) {

@@ -23,11 +23,6 @@ void SetUpApplication(QApplication& app) {
         QApplication::installTranslator(translator);
 }
 
-QString ExecutableFolder() {
-    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath())
-        .absolutePath();
-}
-
 QString UserDocumentsFolder() {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QFileInfo(documents).isDir() ? documents : QDir::homePath();

@@ -11,10 +11,6 @@ class QApplication;
 // the title lines and labels ask for.
 void SetUpApplication(QApplication& app);
 
-// The executable's folder, as QCoreApplication::applicationDirPath() tells it once there is an
-// application to ask.
-QString ExecutableFolder();
-
 // Where a file the user saves is first proposed: the documents folder, or the home folder where
 // there is none yet. A file dialog given a folder that does not exist opens in the current one,
 // which for a program started from its desktop entry is the program's own folder.
