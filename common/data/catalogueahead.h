@@ -17,9 +17,9 @@ struct WindowCatalogue {
 WindowCatalogue OpenWindowCatalogue(const QString& path, Program program);
 
 // The catalogue opened, and the lists the window starts with read, on a thread of their own while
-// the program sets Qt up and builds its window: at a million tracks the reading alone takes longer
-// than all the rest of the start-up. The lists are kept as the window would keep them, so a write
-// of another program in between is seen as after any read.
+// the program builds its window and shows the splash: at a million tracks the reading alone takes
+// longer than all the rest of the start-up. The lists are kept as the window would keep them, so
+// a write of another program in between is seen as after any read.
 class CatalogueAhead {
 public:
     // Ended before it is taken, it waits for its thread and closes the catalogue.

@@ -40,8 +40,8 @@ public:
 
     // Runs the start-up sequence. False when start-up failed; the user has been told why.
     bool Form_Load();
-    // The catalogue Form_Load opens, if it is the one ahead's thread has opened; else it is
-    // opened then, as without.
+    // Form_Load takes the catalogue opened ahead when it is the window's own; else it opens the
+    // catalogue itself.
     void TakeCatalogueAhead(std::unique_ptr<CatalogueAhead> ahead) { ahead_ = std::move(ahead); }
     // The splash window while the load runs, null once it has been unloaded.
     frmOpen* Splash() const { return splash_.get(); }
